@@ -62,3 +62,71 @@ enum : uint16_t { kPatternSolid = 0xFFFF, kPatternDashed = 0xF0F0 };
 inline uint32_t PackPoint(int32_t x, int32_t y) {
   return (static_cast<uint32_t>(x) & 0xFFFF) | (static_cast<uint32_t>(y) << 16);
 }
+
+// ---------------------------------------------------------------------------
+// The library's copy of the table and the service wrappers.
+
+extern GDI_INIT_PARAMS g_gdi;
+
+// Copies the host's table the way the export GDIInit does; returns 1.
+int GdiInitCopy(const GDI_INIT_PARAMS* host);
+
+// Colour value as the host receives it (logical colours mapped).
+uint32_t GdiMapColor(uint32_t color);
+
+void GdiSetColors(uint32_t foreground, uint32_t background);
+void GdiFillRect(uint32_t top_left, uint32_t size);
+// Remembers the mode; returns it when the service is missing, else the
+// service's result.
+int GdiSetXorMode(int mode);
+int GdiXorMode();  // the value last given
+void GdiLine(uint32_t from, uint32_t to, uint16_t pattern);
+void GdiTriangleRaw(uint32_t a, uint32_t b, uint32_t c, uint16_t pattern);
+void GdiSaveRect(uint32_t top_left, uint32_t size, void* buffer);
+void GdiRestoreRect(uint32_t top_left, uint32_t size, void* buffer);
+void GdiTextBox(uint32_t top_left, uint32_t columns_rows, uint32_t foreground,
+                uint32_t background, uint32_t font);
+void GdiWriteText(const char* text);
+void GdiTextBlank(uint8_t value = 255);
+void GdiWriteChar(char c);
+
+// ---------------------------------------------------------------------------
+// Clipped primitives. The clip window is library state.
+
+struct GdiRectI {
+  int32_t x1, y1, x2, y2;
+};
+struct GdiPointI {
+  int32_t x, y;
+};
+
+void GdiSetClip(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+void GdiSetClip(const GdiRectI& r);
+void GdiGetClip(int32_t* x1, int32_t* y1, int32_t* x2, int32_t* y2);
+GdiRectI GdiGetClip();
+
+// Lines clipped to the window (Cohen-Sutherland). The integer line truncates
+// each clipped coordinate toward zero; the real line keeps them exact and
+// rounds the final ends by adding 0.5 and truncating.
+void GdiLineI(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t pattern);
+void GdiLineI(const GdiPointI& a, const GdiPointI& b, uint16_t pattern);
+void GdiLineF(double x1, double y1, double x2, double y2, uint16_t pattern);
+void GdiRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t pattern);
+void GdiRect(const GdiRectI& r, uint16_t pattern);
+
+// Areas intersected with the window; nothing happens unless the result is
+// at least two pixels wide and high.
+void GdiFillRectClipped(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+void GdiFillRectClipped(const GdiRectI& r);
+void GdiSaveRectClipped(int32_t x1, int32_t y1, int32_t x2, int32_t y2, void* buffer);
+void GdiRestoreRectClipped(int32_t x1, int32_t y1, int32_t x2, int32_t y2, void* buffer);
+
+// Unclipped filled triangle.
+void GdiTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
+                 uint16_t pattern);
+
+// Opens a text box at (x, y) limited to the window by the font's cell size
+// (font 0: 16 x 32, 1: 32 x 64, 2: 8 x 16, other: 32 x 64). Outside the
+// window the box gets no columns and rows; the host is still told.
+void GdiText(int32_t x, int32_t y, uint32_t columns, uint32_t rows, uint32_t foreground,
+             uint32_t background, uint32_t font);

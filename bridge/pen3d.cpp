@@ -1,0 +1,296 @@
+#include "bridge/pen3d.h"
+
+#include <math.h>
+#include <string.h>
+
+namespace {
+
+View3D g_view = {0, 0, 0, 1, 0, 1, 0, 1, {0, 0, 0}, 0, 0};
+
+constexpr double kHuge = 1.7e308;
+constexpr double kStepMax = 0.523598775;
+constexpr double kStepMin = 0.0062831853;
+
+int BoxCode(const Pen3D* pen, const double p[3]) {
+  int code = 0;
+  for (int axis = 0; axis < 3; ++axis) {
+    if (p[axis] < pen->box_min[axis]) code |= 1 << (2 * axis);
+    else if (p[axis] > pen->box_max[axis]) code |= 2 << (2 * axis);
+  }
+  return code;
+}
+
+void Transformed(const double p[3], double out[3]) {
+  out[0] = p[0];
+  out[1] = p[1];
+  out[2] = p[2];
+  View3DTransform(out);
+}
+
+// Screen coordinates of a transformed point.
+double ScreenX(const double t[3]) { return g_view.origin_x + t[0]; }
+double ScreenY(const double t[3]) { return g_view.origin_y - t[1]; }
+
+void SetPenColors(const Pen3D* pen, bool outside) {
+  GdiSetColors(outside ? pen->outside_color : pen->inside_color, pen->background);
+}
+
+void DrawScreenLine(const double from[3], const double to[3], uint16_t pattern) {
+  GdiLineF(ScreenX(from), ScreenY(from), ScreenX(to), ScreenY(to), pattern);
+}
+
+// Moves the end `p` (code `code`) of the segment p-q onto the box face of
+// the lowest set bit, interpolating the other two coordinates.
+void MoveOntoFace(const Pen3D* pen, int code, double p[3], const double q[3]) {
+  int bit = 0;
+  while (!(code & (1 << bit))) ++bit;
+  int axis = bit / 2;
+  double face = (bit % 2 == 0) ? pen->box_min[axis] : pen->box_max[axis];
+  double t = (face - p[axis]) / (q[axis] - p[axis]);
+  for (int k = 0; k < 3; ++k)
+    if (k != axis) p[k] += t * (q[k] - p[k]);
+  p[axis] = face;
+}
+
+void SetPosition(Pen3D* pen, const double p[3]) {
+  memcpy(pen->position, p, sizeof pen->position);
+  Transformed(p, pen->screen);
+  pen->outcode = static_cast<uint8_t>(BoxCode(pen, p));
+  if (pen->outcode != 0) pen->left_box = 1;
+}
+
+}  // namespace
+
+void View3DSet(double a, double b, double perspective, double scale, double ox, double oy,
+               double oz, int32_t origin_x, int32_t origin_y) {
+  g_view.a = a;
+  g_view.b = b;
+  g_view.sin_a = sin(a);
+  g_view.cos_a = cos(a);
+  g_view.sin_b = sin(b);
+  g_view.cos_b = cos(b);
+  g_view.perspective = perspective;
+  g_view.scale = scale;
+  g_view.offset[0] = ox;
+  g_view.offset[1] = oy;
+  g_view.offset[2] = oz;
+  g_view.origin_x = origin_x;
+  g_view.origin_y = origin_y;
+}
+
+const View3D& View3DGet() { return g_view; }
+
+void View3DTransform(double p[3]) {
+  const View3D& v = g_view;
+  double x1 = v.cos_a * p[0] - v.sin_a * p[1];
+  double y1 = v.sin_a * p[0] + v.cos_a * p[1];
+  double z1 = -p[2];
+  double y2 = v.cos_b * y1 - v.sin_b * z1;
+  double z2 = v.sin_b * y1 + v.cos_b * z1;
+  double d = -v.perspective - z2;
+  if (d != 0) {
+    // -P * x / d written as x * (-P / d): with the parallel view's P the
+    // product -P * x alone would overflow for |x| > 1.
+    double factor = -v.perspective / d;
+    x1 = x1 * factor;
+    y2 = y2 * factor;
+    z2 = 0;
+  }
+  p[0] = x1 * v.scale + v.offset[0];
+  p[1] = y2 * v.scale + v.offset[1];
+  p[2] = z2 * v.scale + v.offset[2];
+}
+
+void PenInit(Pen3D* pen, uint8_t color, uint8_t background, uint16_t pattern) {
+  pen->inside_color = pen->outside_color = color;
+  pen->background = background;
+  pen->pattern = pattern;
+  for (int k = 0; k < 3; ++k) {
+    pen->box_min[k] = -kHuge;
+    pen->box_max[k] = kHuge;
+  }
+  pen->left_box = 0;
+  pen->outcode = static_cast<uint8_t>(BoxCode(pen, pen->position));
+}
+
+void PenInitBox(Pen3D* pen, uint8_t inside, uint8_t outside, uint8_t background, uint16_t pattern,
+                double xmin, double ymin, double zmin, double xmax, double ymax, double zmax) {
+  pen->inside_color = inside;
+  pen->outside_color = outside;
+  pen->background = background;
+  pen->pattern = pattern;
+  pen->box_min[0] = xmin;
+  pen->box_min[1] = ymin;
+  pen->box_min[2] = zmin;
+  pen->box_max[0] = xmax;
+  pen->box_max[1] = ymax;
+  pen->box_max[2] = zmax;
+  pen->left_box = 0;
+  pen->outcode = static_cast<uint8_t>(BoxCode(pen, pen->position));
+}
+
+void PenMoveTo(Pen3D* pen, double x, double y, double z) {
+  double p[3] = {x, y, z};
+  SetPosition(pen, p);
+}
+void PenMoveTo(Pen3D* pen, const double point[3]) { PenMoveTo(pen, point[0], point[1], point[2]); }
+
+void PenLineTo(Pen3D* pen, double x, double y, double z) {
+  double target[3] = {x, y, z};
+  double a[3], b[3];
+  memcpy(a, pen->position, sizeof a);
+  memcpy(b, target, sizeof b);
+  int code_a = pen->outcode;
+  int code_b = BoxCode(pen, b);
+  const int target_code = code_b;
+  bool a_moved = false, b_moved = false;
+  // Each pass puts one end on a face; six faces per end bound the passes.
+  for (int pass = 0; pass < 12 && (code_a | code_b) != 0 && (code_a & code_b) == 0; ++pass) {
+    if (code_a != 0) {
+      MoveOntoFace(pen, code_a, a, b);
+      code_a = BoxCode(pen, a);
+      a_moved = true;
+    } else {
+      MoveOntoFace(pen, code_b, b, a);
+      code_b = BoxCode(pen, b);
+      b_moved = true;
+    }
+  }
+
+  double t[3], from[3], to[3];
+  Transformed(target, t);
+  memcpy(from, pen->screen, sizeof from);
+  memcpy(to, t, sizeof to);
+  if (a_moved) {
+    Transformed(a, from);
+    SetPenColors(pen, pen->outcode != 0);
+    DrawScreenLine(pen->screen, from, pen->pattern);
+  }
+  if (b_moved) {
+    Transformed(b, to);
+    SetPenColors(pen, target_code != 0);
+    DrawScreenLine(to, t, pen->pattern);
+  }
+  SetPenColors(pen, code_b != 0);
+  DrawScreenLine(from, to, pen->pattern);
+  if (GdiXorMode() != 0) DrawScreenLine(t, t, pen->pattern);  // keep the end point under XOR
+
+  memcpy(pen->position, target, sizeof target);
+  memcpy(pen->screen, t, sizeof t);
+  pen->outcode = static_cast<uint8_t>(target_code);
+  if (target_code != 0) pen->left_box = 1;
+}
+void PenLineTo(Pen3D* pen, const double point[3]) { PenLineTo(pen, point[0], point[1], point[2]); }
+
+void PenLine(Pen3D* pen, const double from[3], const double to[3]) {
+  PenMoveTo(pen, from);
+  PenLineTo(pen, to);
+}
+
+void PenCopyPosition(Pen3D* pen, const Pen3D* other) {
+  memcpy(pen->position, other->position, sizeof pen->position);
+  memcpy(pen->screen, other->screen, sizeof pen->screen);
+  pen->outcode = static_cast<uint8_t>(BoxCode(pen, pen->position));
+}
+
+void PenBox(Pen3D* pen, double x1, double y1, double z1, double x2, double y2, double z2) {
+  PenMoveTo(pen, x1, y1, z1);
+  PenLineTo(pen, x2, y1, z1);
+  PenLineTo(pen, x2, y2, z1);
+  PenLineTo(pen, x1, y2, z1);
+  PenLineTo(pen, x1, y1, z1);
+  PenLineTo(pen, x1, y1, z2);
+  PenLineTo(pen, x2, y1, z2);
+  PenLineTo(pen, x2, y2, z2);
+  PenLineTo(pen, x1, y2, z2);
+  PenLineTo(pen, x1, y1, z2);
+  double a[3] = {x2, y1, z1}, b[3] = {x2, y1, z2};
+  PenLine(pen, a, b);
+  double c[3] = {x1, y2, z1}, d[3] = {x1, y2, z2};
+  PenLine(pen, c, d);
+  double e[3] = {x2, y2, z1}, f[3] = {x2, y2, z2};
+  PenLine(pen, e, f);
+}
+
+namespace {
+
+// Point of the plane (u, v) with the third coordinate `w`.
+void PlanePoint(int plane, double u, double v, double w, double out[3]) {
+  switch (plane) {
+    case kPlaneXZ: out[0] = u; out[1] = w; out[2] = v; break;
+    case kPlaneYZ: out[0] = w; out[1] = u; out[2] = v; break;
+    default: out[0] = u; out[1] = v; out[2] = w; break;
+  }
+}
+
+void PlaneCoordinates(int plane, const double p[3], double* u, double* v, double* w) {
+  switch (plane) {
+    case kPlaneXZ: *u = p[0]; *v = p[2]; *w = p[1]; break;
+    case kPlaneYZ: *u = p[1]; *v = p[2]; *w = p[0]; break;
+    default: *u = p[0]; *v = p[1]; *w = p[2]; break;
+  }
+}
+
+}  // namespace
+
+void PenArc(Pen3D* pen, int plane, int flags, double cx, double cy, double cz, double ex,
+            double ey, double ez) {
+  double centre[3] = {cx, cy, cz}, end[3] = {ex, ey, ez};
+  double cu, cv, cw, eu, ev, ew, pu, pv, pw;
+  PlaneCoordinates(plane, centre, &cu, &cv, &cw);
+  PlaneCoordinates(plane, end, &eu, &ev, &ew);
+  PlaneCoordinates(plane, pen->position, &pu, &pv, &pw);
+  bool clockwise = (flags & kArcClockwise) != 0;
+
+  double r = sqrt((ev - cv) * (ev - cv) + (eu - cu) * (eu - cu));
+  double step = (6 / r) / g_view.scale;
+  if (step > kStepMax) step = kStepMax;
+  if (!(step > kStepMin)) step = kStepMin;  // also catches NaN
+  if (clockwise) step = -step;
+
+  double start = atan2(pv - cv, pu - cu);
+  double stop = atan2(ev - cv, eu - cu);
+  if (!clockwise && start > stop) stop += kTwoPi;
+  if (clockwise && stop > start) stop -= kTwoPi;
+  if (start == stop || (flags & kArcFullCircle) != 0) stop += clockwise ? -kTwoPi : kTwoPi;
+
+  // At most two turns of the smallest step, whatever the coordinates hold.
+  const int max_chords = static_cast<int>(2 * kTwoPi / kStepMin) + 2;
+  double angle = start;
+  for (int chord = 0; chord < max_chords; ++chord) {
+    angle += step;
+    if (clockwise ? angle <= stop : angle >= stop) break;
+    if (angle != angle) break;
+    double p[3];
+    PlanePoint(plane, cu + r * cos(angle), cv + r * sin(angle), cw, p);
+    PenLineTo(pen, p);
+  }
+  double last[3];
+  PlanePoint(plane, eu, ev, cw, last);
+  PenLineTo(pen, last);
+}
+
+namespace {
+void PenScreenPoint(const Pen3D* pen, int32_t* x, int32_t* y) {
+  *x = static_cast<int32_t>(g_view.origin_x + pen->screen[0]);
+  *y = static_cast<int32_t>(g_view.origin_y - pen->screen[1]);
+}
+}  // namespace
+
+void PenMarker(Pen3D* pen, int32_t s) {
+  SetPenColors(pen, pen->outcode != 0);
+  int32_t x, y;
+  PenScreenPoint(pen, &x, &y);
+  GdiLineI(x - s, y - s, x + s, y + s, kPatternSolid);
+  GdiLineI(x - s, y + s, x + s, y - s, kPatternSolid);
+  GdiLineI(x - s, y, x + s, y, kPatternSolid);
+  GdiLineI(x, y + s, x, y - s, kPatternSolid);
+}
+
+void PenText(Pen3D* pen, const char* text, uint32_t font) {
+  int32_t x, y;
+  PenScreenPoint(pen, &x, &y);
+  GdiText(x + 3, y + 3, static_cast<uint32_t>(strlen(text)), 1,
+          pen->outcode != 0 ? pen->outside_color : pen->inside_color, pen->background, font);
+  GdiWriteText(text);
+}

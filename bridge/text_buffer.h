@@ -1,0 +1,23 @@
+// Bounded text assembly without the C library's formatted output (the
+// libraries import no stdio). The buffer always stays NUL-terminated and
+// silently stops growing at its capacity.
+#pragma once
+
+#include <stdint.h>
+
+struct TextBuffer {
+  char* data;
+  uint32_t capacity;  // bytes, including the terminating NUL
+  uint32_t length;
+};
+
+inline TextBuffer MakeTextBuffer(char* data, uint32_t capacity) {
+  data[0] = '\0';
+  return TextBuffer{data, capacity, 0};
+}
+
+void TextAppend(TextBuffer* b, const char* text);
+void TextAppendChar(TextBuffer* b, char c);
+void TextAppendRepeat(TextBuffer* b, char c, uint32_t count);
+void TextAppendUnsigned(TextBuffer* b, uint32_t value);
+void TextAppendSigned(TextBuffer* b, int32_t value);

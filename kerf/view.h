@@ -1,0 +1,62 @@
+// The program view: draws a cutting program fitted into a window, in time
+// slices, and steps through its parts afterwards.
+#pragma once
+
+#include "bridge/gdi.h"
+#include "bridge/pen3d.h"
+#include "kerf/reader.h"
+#include "kerf/view_info.h"
+
+enum class ViewPass : uint8_t { kMeasuring = 0, kDrawing };
+
+// Shape-part selection states.
+enum : uint8_t {
+  kPartsNotReady = 0,   // the view has not finished
+  kPartsReady = 1,      // finished; selection not started
+  kPartsSelecting = 2,
+  kPartsCopying = 3,    // selecting and copying into the copy file
+};
+
+struct ViewExtents {
+  double max_x, min_x, max_y, min_y;
+};
+
+struct ViewFit {
+  double scale;
+  int32_t origin_x, origin_y;
+  double a, b;
+};
+
+constexpr uint32_t kViewLineText = 160;
+
+struct KerfView {
+  ProgramReader reader;
+  ViewPass pass;
+  ViewExtents extents;
+  double x, y;                 // current point
+  double width, height;        // of the program
+  Pen3D pen;
+  GdiRectI window, status_line, info_line, area;
+  char status_text[kViewLineText];
+  char info_text[kViewLineText];
+  bool status_shown, info_shown;
+  uint32_t status_time;        // ms of the last status refresh
+  uint32_t start_time;
+  uint8_t part_state;
+  bool finished;
+  bool failed;
+  const VIEW_INFO* info;       // the host's record of the running view
+};
+
+// Computes the fit of a program with the given extents into a drawing area.
+// A zero extent has no scale of its own: the other axis decides, and with
+// both zero the program is drawn at scale 1, centred.
+ViewFit FitProgram(const ViewExtents& e, const GdiRectI& area, uint8_t orientation);
+
+uint32_t KerfViewStart(KerfView* view, const VIEW_INFO* info);
+uint32_t KerfViewCont(KerfView* view, const VIEW_INFO* info);
+uint32_t KerfViewStop(KerfView* view);
+uint32_t KerfShapePartSel(KerfView* view, const VIEW_INFO* info);
+
+// The library's one view.
+KerfView* TheKerfView();

@@ -1,0 +1,54 @@
+// VIEW_INFO: the record the host passes to every view export.
+#pragma once
+
+#include "bridge/host_api.h"
+
+#pragma pack(push, 1)
+struct VIEW_INFO {
+  uint16_t reserved0;
+  const char* path;                 // program file
+  uint16_t left, top, right, bottom;
+  uint8_t part_mode;                // 3 = copy selected parts into copy_path
+  const volatile uint32_t* ticks;   // the host's free-running tick counter
+  uint32_t tick_frequency;          // ticks per second
+  uint8_t counts_down;              // non-zero: the counter counts down
+  uint8_t orientation;              // '<', 'F', or anything else
+  uint8_t reserved25[12];
+  const char* copy_path;            // receives the selected shape parts
+  uint32_t start_delay_ms;
+  uint8_t format;                   // non-zero: Kerf format; 0: ISO
+  uint8_t reserved46;
+  const char* text;                 // ISO program in host memory (empty path)
+  uint32_t text_length;
+};
+#pragma pack(pop)
+static_assert(offsetof(VIEW_INFO, path) == 2);
+static_assert(offsetof(VIEW_INFO, left) == 6);
+static_assert(offsetof(VIEW_INFO, top) == 8);
+static_assert(offsetof(VIEW_INFO, right) == 10);
+static_assert(offsetof(VIEW_INFO, bottom) == 12);
+static_assert(offsetof(VIEW_INFO, part_mode) == 14);
+static_assert(offsetof(VIEW_INFO, ticks) == 15);
+static_assert(offsetof(VIEW_INFO, tick_frequency) == 19);
+static_assert(offsetof(VIEW_INFO, counts_down) == 23);
+static_assert(offsetof(VIEW_INFO, orientation) == 24);
+static_assert(offsetof(VIEW_INFO, copy_path) == 37);
+static_assert(offsetof(VIEW_INFO, start_delay_ms) == 41);
+static_assert(offsetof(VIEW_INFO, format) == 45);
+static_assert(offsetof(VIEW_INFO, text) == 47);
+static_assert(offsetof(VIEW_INFO, text_length) == 51);
+
+// Milliseconds of the host's tick counter: counter / (frequency / 1000),
+// bit-inverted when the counter counts down. A frequency below 1000 ticks
+// per second would divide by zero; its ticks are taken as milliseconds.
+inline uint32_t ViewMilliseconds(const VIEW_INFO* info) {
+  if (info->ticks == nullptr) return 0;
+  uint32_t per_ms = info->tick_frequency / 1000;
+  if (per_ms == 0) per_ms = 1;
+  uint32_t ms = *info->ticks / per_ms;
+  return info->counts_down ? ~ms : ms;
+}
+
+inline uint32_t ElapsedMs(uint32_t now, uint32_t then) {
+  return now >= then ? now - then : then - now;
+}
