@@ -11,7 +11,7 @@ function(library_objects name)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
 endfunction()
 
-# add_deliverable(<Name> STRINGS <resource folder> SOURCES ... OBJECTS ...)
+# add_deliverable(<Name> [STRINGS <resource folder>] SOURCES ... OBJECTS ...)
 # Builds lib<Name>.so with its string tables compiled in. The libraries are
 # linked without the C++ runtime and with libgcc's helpers (64-bit division)
 # kept inside, so their only imports are memory/string functions and libm.
@@ -19,12 +19,16 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/generated)
 
 function(add_deliverable name)
   cmake_parse_arguments(D "" "STRINGS" "SOURCES;OBJECTS" ${ARGN})
-  set(res_cpp ${CMAKE_BINARY_DIR}/generated/${name}_strings.cpp)
-  file(GLOB res_txt ${CMAKE_SOURCE_DIR}/resources/${D_STRINGS}/*.txt)
-  add_custom_command(OUTPUT ${res_cpp}
-    COMMAND mkres ${CMAKE_SOURCE_DIR}/resources/${D_STRINGS} ${res_cpp}
-    DEPENDS mkres ${res_txt}
-    COMMENT "String tables of ${name}")
+  # A library without texts (Wharf) omits STRINGS and gets no tables.
+  set(res_cpp)
+  if(D_STRINGS)
+    set(res_cpp ${CMAKE_BINARY_DIR}/generated/${name}_strings.cpp)
+    file(GLOB res_txt ${CMAKE_SOURCE_DIR}/resources/${D_STRINGS}/*.txt)
+    add_custom_command(OUTPUT ${res_cpp}
+      COMMAND mkres ${CMAKE_SOURCE_DIR}/resources/${D_STRINGS} ${res_cpp}
+      DEPENDS mkres ${res_txt}
+      COMMENT "String tables of ${name}")
+  endif()
   add_library(${name} SHARED ${D_SOURCES} ${res_cpp})
   target_compile_options(${name} PRIVATE ${LIBRARY_CODE_FLAGS})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
@@ -32,6 +36,11 @@ function(add_deliverable name)
     target_sources(${name} PRIVATE $<TARGET_OBJECTS:${obj}>)
   endforeach()
   set_target_properties(${name} PROPERTIES LINKER_LANGUAGE C)
-  target_link_options(${name} PRIVATE -static-libgcc -Wl,--no-undefined -Wl,-z,defs)
+  if(SANITIZE)
+    # The sanitizer runtime lives in the executable that loads the library.
+    target_link_options(${name} PRIVATE -static-libgcc)
+  else()
+    target_link_options(${name} PRIVATE -static-libgcc -Wl,--no-undefined -Wl,-z,defs)
+  endif()
   target_link_libraries(${name} PRIVATE m)
 endfunction()
