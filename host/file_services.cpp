@@ -426,6 +426,7 @@ int8_t FileServices::Read(uint32_t handle, FSP_READ_BLOCK* block, int short_coun
     }
   }
   block->count = static_cast<uint16_t>(got);
+  bytes_read_ += got;
   // A short read injected by a test is not the end of the file.
   return got < block->length && short_count < 0 ? kHostEnd : kHostOk;
 }

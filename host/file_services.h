@@ -65,6 +65,8 @@ class FileServices {
   // Observed behaviour, for tests.
   int calls(int slot) const { return calls_[slot]; }
   int open_handles() const { return static_cast<int>(open_.size()); }
+  // Bytes delivered by file reads so far.
+  uint64_t bytes_read() const { return bytes_read_; }
 
  private:
   struct Open {
@@ -106,6 +108,7 @@ class FileServices {
   std::map<int, std::vector<Fault>> faults_;
   std::map<uint32_t, Open> open_;
   uint32_t next_handle_ = 1;
+  uint64_t bytes_read_ = 0;
 };
 
 // MS-DOS packing of a time stamp (local time).

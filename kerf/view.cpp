@@ -390,6 +390,7 @@ uint32_t KerfShapePartSel(KerfView* v, const VIEW_INFO* info) {
     bool ends_part = (parsed == kCodeRapid && v->part_state == kPartsCopying) ||
                      (parsed == kCodeCutting && v->part_state == kPartsSelecting);
     if (ends_part && !v->reader.skipping) {
+      DrawLine(v, parsed, m);  // the next part starts with this code's pattern
       if (copy_open) FspClose(copy_handle);
       result = 1;
       break;

@@ -1,10 +1,24 @@
 #!/usr/bin/env bash
-# Runs the main job on the bundled examples and prints what it wrote.
+# The main job on the bundled examples: every cutting program drawn by the
+# real library through hostsim, written to out/*.png.
 set -eu
 build=${1:-build}
+hostsim="$build/bin/hostsim"
 mkdir -p out
-echo "Libraries:"
-ls "$build"/lib/lib*.so
-echo
-echo "Kerf texts (English):"
-"$build"/bin/hostsim strings Kerf 9 | head -5
+written=()
+for program in examples/*.knf; do
+  name=$(basename "$program" .knf)
+  "$hostsim" view "$program" --png "out/$name.png" --quiet
+  written+=("out/$name.png")
+done
+# The flange turned on its side, with its first three parts selected and
+# copied into a program of their own.
+"$hostsim" view examples/flange.knf --orientation F --parts 3 --copy out/flange_parts.knf \
+  --png out/flange_parts.png --quiet
+written+=("out/flange_parts.png" "out/flange_parts.knf")
+if [ -x "$build/bin/hostsim" ] && "$hostsim" 2>&1 | grep -q screen-test; then
+  "$hostsim" screen-test --png out/graphics.png >/dev/null
+  written+=("out/graphics.png")
+fi
+echo "Wrote:"
+printf '  %s\n' "${written[@]}"

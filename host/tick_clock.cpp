@@ -1,0 +1,33 @@
+#include "host/tick_clock.h"
+
+#include <time.h>
+
+namespace host {
+
+namespace {
+uint32_t MonotonicMicroseconds() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000000u + ts.tv_nsec / 1000);
+}
+}  // namespace
+
+static_assert(sizeof(std::atomic<uint32_t>) == 4, "the counter is read as a plain u32");
+
+TickClock::TickClock() {
+  ticks_ = MonotonicMicroseconds();
+  thread_ = std::thread([this] {
+    while (running_.load()) {
+      ticks_.store(MonotonicMicroseconds());
+      timespec pause = {0, 20000};
+      nanosleep(&pause, nullptr);
+    }
+  });
+}
+
+TickClock::~TickClock() {
+  running_ = false;
+  thread_.join();
+}
+
+}  // namespace host

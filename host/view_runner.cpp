@@ -1,0 +1,76 @@
+#include "host/view_runner.h"
+
+#include <time.h>
+
+namespace host {
+
+namespace {
+uint64_t NowMicroseconds() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000000u + ts.tv_nsec / 1000;
+}
+}  // namespace
+
+ViewRunner::ViewRunner(FileServices& files, Screen& screen, const volatile uint32_t* ticks,
+                       uint32_t frequency)
+    : files_(files), graphics_(screen), ticks_(ticks), frequency_(frequency) {}
+
+bool ViewRunner::Load(const ViewOptions& options, std::string* error) {
+  options_ = options;
+  if (!library_.Open(LibraryPath(options.library), error)) return false;
+  auto fsp_init = library_.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
+  auto gdi_init = library_.Bind<int (*)(const GDI_INIT_PARAMS*)>("GDIInit");
+  auto loc_init = library_.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
+  start_ = library_.Bind<ViewFn>("ViewStart");
+  cont_ = library_.Bind<ViewFn>("ViewCont");
+  stop_ = library_.Bind<ViewFn>("ViewStop");
+  parts_ = library_.Bind<ViewFn>("ShapePartSel");
+  if (!fsp_init || !gdi_init || !loc_init || !start_ || !cont_ || !stop_ || !parts_) {
+    if (error) *error = options.library + " lacks the view exports";
+    return false;
+  }
+  fsp_init(&files_.table());
+  gdi_init(&graphics_.table());
+  if (!loc_init(nullptr, options.language)) {
+    if (error) *error = options.library + " has no texts for language " + std::to_string(options.language);
+    return false;
+  }
+  info_ = VIEW_INFO{};
+  info_.path = options_.program_dos_path.c_str();
+  info_.left = static_cast<uint16_t>(options.left);
+  info_.top = static_cast<uint16_t>(options.top);
+  info_.right = static_cast<uint16_t>(options.right);
+  info_.bottom = static_cast<uint16_t>(options.bottom);
+  info_.part_mode = options.part_mode;
+  info_.ticks = ticks_;
+  info_.tick_frequency = frequency_;
+  info_.orientation = options.orientation;
+  info_.copy_path = options_.copy_dos_path.c_str();
+  info_.start_delay_ms = options.start_delay_ms;
+  info_.format = options.iso ? 0 : 1;
+  info_.text = options_.iso_text.c_str();
+  info_.text_length = static_cast<uint32_t>(options_.iso_text.size());
+  return true;
+}
+
+uint32_t ViewRunner::Start() { return start_(&info_); }
+uint32_t ViewRunner::Cont() { return cont_(&info_); }
+uint32_t ViewRunner::Stop() { return stop_(&info_); }
+uint32_t ViewRunner::ShapePartSel() { return parts_(&info_); }
+
+ViewRun ViewRunner::RunToEnd(const std::function<void()>& progress) {
+  ViewRun run;
+  run.start_result = Start();
+  for (;;) {
+    uint64_t before = NowMicroseconds();
+    run.last_result = Cont();
+    run.slice_us.push_back(static_cast<uint32_t>(NowMicroseconds() - before));
+    ++run.cont_calls;
+    if (progress) progress();
+    if (run.last_result != 1) break;
+  }
+  return run;
+}
+
+}  // namespace host
