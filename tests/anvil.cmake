@@ -1,0 +1,5 @@
+add_unit_test(test_pool
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_pool.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/test_pool_random.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/test_pool_library.cpp
+  LIBS anvil_core)
