@@ -8,77 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/test_ftp_fake.h"
 #include "wharf/ftp/client.h"
 
 namespace {
 
-// ---- Fake transport -----------------------------------------------------------
-
-struct FakeLink {
-  FtpLinkState state = kLinkClosed;
-  std::string inbox;   // bytes the server sent, not yet taken
-  std::string sent;    // everything the engine queued
-  uint16_t room = 1072;
-  int active_opens = 0;
-  int passive_opens = 0;
-  int closes = 0;
-  int aborts = 0;
-  uint16_t local_port = 0;
-  uint16_t remote_port = 0;
-  bool refuse = false;  // active opens fail at once
-};
-
-struct FakeTransport {
-  FakeLink link[2];
-};
-
-FakeLink& L(void* ctx, FtpLink link) { return static_cast<FakeTransport*>(ctx)->link[link]; }
-
-int FakeOpenActive(void* ctx, FtpLink link, uint16_t local, uint16_t remote) {
-  FakeLink& l = L(ctx, link);
-  ++l.active_opens;
-  l.local_port = local;
-  l.remote_port = remote;
-  l.state = l.refuse ? kLinkClosed : kLinkSynSent;
-  return l.refuse ? 0 : 1;
-}
-void FakeOpenPassive(void* ctx, FtpLink link, uint16_t local, uint16_t remote) {
-  FakeLink& l = L(ctx, link);
-  ++l.passive_opens;
-  l.local_port = local;
-  l.remote_port = remote;
-  l.state = kLinkListen;
-  l.inbox.clear();
-}
-bool FakeSend(void* ctx, FtpLink link, const void* bytes, uint16_t n) {
-  FakeLink& l = L(ctx, link);
-  if (l.state == kLinkClosed || n > l.room) return false;
-  l.sent.append(static_cast<const char*>(bytes), n);
-  return true;
-}
-uint16_t FakeReceive(void* ctx, FtpLink link, void* buffer, uint16_t n) {
-  FakeLink& l = L(ctx, link);
-  uint16_t k = static_cast<uint16_t>(std::min<size_t>(n, l.inbox.size()));
-  memcpy(buffer, l.inbox.data(), k);
-  l.inbox.erase(0, k);
-  return k;
-}
-void FakeClose(void* ctx, FtpLink link) {
-  FakeLink& l = L(ctx, link);
-  ++l.closes;
-  if (l.state == kLinkListen || l.state == kLinkSynSent) l.state = kLinkClosed;
-  else if (l.state == kLinkEstablished) l.state = kLinkFinWait1;
-  else if (l.state == kLinkCloseWait) l.state = kLinkLastAck;
-}
-void FakeAbort(void* ctx, FtpLink link) {
-  ++L(ctx, link).aborts;
-  L(ctx, link).state = kLinkClosed;
-}
-FtpLinkState FakeState(void* ctx, FtpLink link) { return L(ctx, link).state; }
-uint16_t FakeSendRoom(void* ctx, FtpLink link) { return L(ctx, link).room; }
-uint16_t FakeReceiveCount(void* ctx, FtpLink link) {
-  return static_cast<uint16_t>(L(ctx, link).inbox.size());
-}
+using namespace ftp_fake;
 
 // ---- Recorded reports and fake local files -----------------------------------
 
@@ -153,8 +88,7 @@ class FtpEngine : public ::testing::Test {
     g_reports.clear();
     g_current_operation = 0;
     g_files = &files;
-    transport = {&fake, FakeOpenActive, FakeOpenPassive, FakeSend, FakeReceive, FakeClose,
-                 FakeAbort, FakeState, FakeSendRoom, FakeReceiveCount};
+    transport = FakeTransportTable(&fake);
     FtpClientInit(c);
     c.transport = &transport;
     c.sink = {RecordError, RecordCompletion, RecordStatus};
