@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a fuzz build for FUZZ_SECONDS seconds each
+# (default 30), starting from its seed corpus in fuzz/corpus/<name>/.
+#   tools/fuzz.sh [build dir]           every target
+#   FUZZ_TARGETS="reader" tools/fuzz.sh  only these
+# New inputs go to <build>/fuzz-corpus/<name>/ (the seeds stay untouched),
+# crashes to <build>/fuzz-artifacts/. Fails when any target fails.
+set -u
+cd "$(dirname "$0")/.."
+build=${1:-build-fuzz}
+seconds=${FUZZ_SECONDS:-30}
+max_len_default=${FUZZ_MAX_LEN:-4096}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+shopt -s nullglob
+targets=()
+if [ -n "${FUZZ_TARGETS:-}" ]; then
+  for t in $FUZZ_TARGETS; do targets+=("$build/bin/fuzz_$t"); done
+else
+  targets=("$build"/bin/fuzz_*)
+fi
+if [ ${#targets[@]} -eq 0 ]; then
+  echo "no fuzz targets in $build/bin"; exit 1
+fi
+
+mkdir -p "$build/fuzz-artifacts"
+status=0
+summary=()
+for exe in "${targets[@]}"; do
+  name=$(basename "$exe"); name=${name#fuzz_}
+  seeds=fuzz/corpus/$name
+  work=$build/fuzz-corpus/$name
+  log=$build/fuzz-artifacts/$name.log
+  if [ ! -x "$exe" ] || [ ! -d "$seeds" ]; then
+    echo "fuzz $name: missing target or seed corpus $seeds"; status=1; continue
+  fi
+  mkdir -p "$work"
+  # Inputs may grow to the default or to the largest seed, whichever is more.
+  largest=$(find "$seeds" -type f -printf '%s\n' | sort -n | tail -1)
+  max_len=$(( ${largest:-0} > max_len_default ? ${largest:-0} : max_len_default ))
+  echo "fuzz $name: ${seconds}s"
+  "$exe" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$name-" \
+    "$work" "$seeds" >"$log" 2>&1
+  rc=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1)
+  if [ $rc -ne 0 ]; then
+    echo "fuzz $name FAILED (exit $rc); log: $log"
+    grep -E 'ERROR|runtime error|check failed|Test unit written' "$log" | head -20
+    status=1
+    summary+=("$name: FAILED after ${runs:-?} runs")
+  else
+    summary+=("$name: ${runs:-?} runs, ${cov:-cov: ?}, no failure")
+  fi
+done
+echo "fuzz summary (${seconds}s each):"
+printf '  %s\n' "${summary[@]}"
+exit $status
