@@ -1,0 +1,7 @@
+# The embedded TCP/IP stack, Wharf's host services and the frame back ends.
+if(TARGET wharf_core)
+  add_unit_test(test_tcpip
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_tcpip.cpp
+            ${CMAKE_CURRENT_SOURCE_DIR}/test_tcpip_util.cpp
+    LIBS wharf_core)
+endif()
