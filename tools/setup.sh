@@ -3,7 +3,7 @@
 # As root it installs what is missing; otherwise it prints the apt-get line.
 set -eu
 packages=(cmake g++-multilib googletest libstb-dev console-setup-linux
-          clang libclang-rt-14-dev iproute2 iputils-ping vsftpd tshark)
+          clang libclang-rt-14-dev iproute2 iputils-ping vsftpd db-util tshark)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
