@@ -5,3 +5,9 @@ if(TARGET wharf_core)
             ${CMAKE_CURRENT_SOURCE_DIR}/test_tcpip_util.cpp
     LIBS wharf_core)
 endif()
+
+if(TARGET wharf_core AND TARGET Wharf)
+  add_unit_test(test_tcpip_services
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_tcpip_services.cpp
+    LIBS wharf_core)
+endif()
