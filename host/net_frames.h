@@ -144,6 +144,8 @@ class TapDevice : public FrameEndpoint {
   void Close();
   bool is_open() const { return fd_ >= 0; }
   const std::string& name() const { return name_; }
+  // The descriptor, for poll(); -1 while closed.
+  int fd() const { return fd_; }
 
   bool Send(const uint8_t* frame, size_t length) override;
   size_t Receive(uint8_t* buffer, size_t capacity) override;
