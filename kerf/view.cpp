@@ -54,13 +54,6 @@ void RestartReading(KerfView* v, ProgressWeight weight) {
   v->x = v->y = 0;
 }
 
-void Widen(ViewExtents* e, double x, double y) {
-  if (x > e->max_x) e->max_x = x;
-  if (x < e->min_x) e->min_x = x;
-  if (y > e->max_y) e->max_y = y;
-  if (y < e->min_y) e->min_y = y;
-}
-
 // ---------------------------------------------------------------------------
 // The two lines of text.
 
@@ -69,7 +62,7 @@ void WriteLine(const GdiRectI& line, const char* text) {
   GdiWriteText(text);
 }
 
-void RefreshStatus(KerfView* v) {
+void RefreshStatus(KerfView* v, bool program_given) {
   char text[kViewLineText];
   TextBuffer b = MakeTextBuffer(text, sizeof text);
   if (!v->finished) {
@@ -86,7 +79,7 @@ void RefreshStatus(KerfView* v) {
   uint32_t now = Now(v);
   bool changed = !v->status_shown || strcmp(text, v->status_text) != 0;
   bool due = ElapsedMs(now, v->status_time) > kStatusRefreshMs;
-  bool final_refresh = v->finished && v->info->path != nullptr && v->info->path[0] != '\0';
+  bool final_refresh = v->finished && program_given;
   if (!(changed && (due || final_refresh))) return;
   memcpy(v->status_text, text, sizeof text);
   v->status_shown = true;
@@ -94,21 +87,23 @@ void RefreshStatus(KerfView* v) {
   WriteLine(v->status_line, text);
 }
 
-// Integer part of (value + 0.5) / divisor, as the size is shown.
+// Integer part of (value + 0.5) / divisor, as the size is shown; a size
+// beyond the 32-bit range shows as its largest value rather than overflowing.
 uint32_t ShownSize(double value, double divisor) {
   double shown = (value + 0.5) / divisor;
-  return shown <= 0 ? 0 : static_cast<uint32_t>(shown);
+  if (!(shown > 0)) return 0;
+  return shown >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(shown);
 }
 
-void RefreshInfo(KerfView* v) {
+void RefreshInfo(KerfView* v, double size_divisor) {
   char text[kViewLineText];
   TextBuffer b = MakeTextBuffer(text, sizeof text);
   if (v->failed) {
     TextAppend(&b, LocText(v->reader.error_text));
   } else if (v->pass == ViewPass::kDrawing || v->finished) {
-    TextAppendUnsigned(&b, ShownSize(v->width, 10));
+    TextAppendUnsigned(&b, ShownSize(v->width, size_divisor));
     TextAppendChar(&b, 'x');
-    TextAppendUnsigned(&b, ShownSize(v->height, 10));
+    TextAppendUnsigned(&b, ShownSize(v->height, size_divisor));
     TextAppend(&b, "    ");
   }
   if (v->info_shown && strcmp(text, v->info_text) == 0) return;
@@ -117,9 +112,9 @@ void RefreshInfo(KerfView* v) {
   WriteLine(v->info_line, text);
 }
 
+// The Kerf view shows the size in tenths of the program unit.
 void RefreshLines(KerfView* v) {
-  RefreshStatus(v);
-  RefreshInfo(v);
+  RefreshViewLines(v, 10, v->info->path != nullptr && v->info->path[0] != '\0');
 }
 
 // ---------------------------------------------------------------------------
@@ -147,11 +142,11 @@ void MeasureLine(KerfView* v, int result, const double m[4]) {
   if (result == kLineStraight) {
     v->x += m[0];
     v->y += m[1];
-    Widen(&v->extents, v->x, v->y);
+    WidenExtents(&v->extents, v->x, v->y);
   } else if (result == kLineArcClockwise || result == kLineArcCounterClockwise) {
     ArcBox box = ArcBoundingBox(m[0], m[1], m[2], m[3], result == kLineArcCounterClockwise);
-    Widen(&v->extents, v->x + box.min_x, v->y + box.min_y);
-    Widen(&v->extents, v->x + box.max_x, v->y + box.max_y);
+    WidenExtents(&v->extents, v->x + box.min_x, v->y + box.min_y);
+    WidenExtents(&v->extents, v->x + box.max_x, v->y + box.max_y);
     v->x += m[0];
     v->y += m[1];
   }
@@ -206,7 +201,7 @@ uint32_t RunEngine(KerfView* v) {
     int read = ReadProgramLine(&v->reader);
     if (read != 0 && read != 1) {  // a failed read; its text is set
       v->failed = v->finished = true;
-      return 1;
+      continue;
     }
     double m[4] = {0, 0, 0, 0};
     int result = 0;
@@ -232,6 +227,11 @@ uint32_t RunEngine(KerfView* v) {
 }  // namespace
 
 KerfView* TheKerfView() { return &g_view; }
+
+void RefreshViewLines(KerfView* v, double size_divisor, bool program_given) {
+  RefreshStatus(v, program_given);
+  RefreshInfo(v, size_divisor);
+}
 
 ViewFit FitProgram(const ViewExtents& e, const GdiRectI& area, uint8_t orientation) {
   ViewFit fit{};
