@@ -9,7 +9,7 @@ anvil::MemoryPool g_pool;
 
 }  // namespace
 
-const _ANVILINIT& AnvilHost() { return g_host; }
+const _ANVILINIT& AnvilRecord() { return g_host; }
 
 void AnvilRaiseMessage(uint16_t number) {
   if (g_host.message_word != nullptr)

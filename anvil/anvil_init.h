@@ -58,7 +58,7 @@ enum AnvilHostFunction : uint32_t {
 };
 
 // The library's copy of the host's record (all zero before AnvilInit).
-const _ANVILINIT& AnvilHost();
+const _ANVILINIT& AnvilRecord();
 
 // Writes a message number into the host's message word (if the host gave one).
 void AnvilRaiseMessage(uint16_t number);
