@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bridge/fsp.h"
+#include "host/dispatch.h"
 #include "host/file_services.h"
 #include "host/tick_clock.h"
 #include "host/view_runner.h"
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
   host::ViewRunner runner(files, screen, clock.counter(), host::TickClock::kFrequency);
   host::ViewOptions options;
   options.program_dos_path = "c:\\bench.knf";
+  runner.graphics().recorder().Enable(false);
+  host::SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
   std::string error;
   if (!runner.Load(options, &error)) {
     fprintf(stderr, "view_bench: %s\n", error.c_str());

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "host/command.h"
+#include "host/dispatch.h"
 #include "host/file_services.h"
 #include "host/screen.h"
 #include "host/tick_clock.h"
@@ -93,6 +94,8 @@ int View(const std::vector<std::string>& args) {
   Screen screen(width, height);
   TickClock clock;
   ViewRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
+  runner.graphics().recorder().Enable(false);
+  SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
   std::string error;
   if (!runner.Load(options, &error)) {
     fprintf(stderr, "hostsim: %s\n", error.c_str());

@@ -25,6 +25,8 @@ TickClock::TickClock() {
   });
 }
 
+void TickClock::Refresh() { ticks_.store(MonotonicMicroseconds()); }
+
 TickClock::~TickClock() {
   running_ = false;
   thread_.join();

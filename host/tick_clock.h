@@ -21,6 +21,10 @@ class TickClock {
     return reinterpret_cast<const volatile uint32_t*>(&ticks_);
   }
   uint32_t now() const { return ticks_.load(); }
+  // Brings the counter up to date at once; the host calls it on every
+  // service call too, so a busy machine that starves the thread cannot
+  // freeze the libraries' notion of time.
+  void Refresh();
 
  private:
   std::atomic<uint32_t> ticks_{0};
