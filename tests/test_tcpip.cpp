@@ -488,6 +488,43 @@ TEST_F(StackTest, WindowUpdateWithoutNewAckIsTaken) {
   EXPECT_EQ(s.data, "RETR a\r\n");
 }
 
+// An acknowledgment from a peer whose own bytes are outstanding carries a
+// sequence number beyond RCV.NXT: it is taken, not answered (answering it
+// starts an endless exchange of acknowledgments when both sides lost a
+// segment).
+TEST_F(StackTest, PureAckFromBeyondRcvNxtIsTakenWithoutAnswer) {
+  EstablishActive();
+  ASSERT_EQ(tcpip::TcpSend(conn_, "PWD\r\n", 5), 5);
+  TakeSent();
+  peer_nxt_ += 300;  // the peer's 300 bytes went missing
+  our_nxt_ += 5;
+  Inject(Peer(kAck));
+  EXPECT_TRUE(TakeSent().empty());
+  Advance(600);
+  Pass();
+  EXPECT_TRUE(TakeSent().empty()) << "our bytes were acknowledged: nothing to resend";
+}
+
+// A peer that keeps sending makes us acknowledge every few milliseconds;
+// our own unacknowledged bytes are still resent after 60 ms.
+TEST_F(StackTest, AcknowledgingIncomingDataDoesNotPostponeResends) {
+  EstablishActive();
+  ASSERT_EQ(tcpip::TcpSend(conn_, "STOR x\r\n", 8), 8);
+  Segment first = TakeOneSegment();
+  bool resent = false;
+  for (int i = 0; i < 8 && !resent; ++i) {
+    g_ticks += 2;  // 11 ms
+    Inject(Peer(kAck, "150 ok"));  // acknowledges nothing of ours
+    peer_nxt_ += 6;
+    char sink[16];
+    tcpip::TcpReceive(conn_, sink, sizeof sink);
+    for (const Segment& s : TakeSegments()) {
+      if (s.seq == first.seq && s.data == first.data) resent = true;
+    }
+  }
+  EXPECT_TRUE(resent);
+}
+
 // --- TCP: close --------------------------------------------------------------
 
 TEST_F(StackTest, CloseWaitLastAckTimeWaitClosed) {

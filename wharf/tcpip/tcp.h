@@ -51,8 +51,13 @@ struct TcpRecord {
   ByteRing send;              // given by the engine, not yet sent
   ByteRing receive;           // received, not yet taken by the engine
   ByteRing resend;            // sent, not yet acknowledged
-  uint32_t last_transmission;
+  uint32_t last_transmission;  // any segment; the idle probe counts from here
   uint16_t last_advertised;
+  // Start of the resend time-out: the last segment that carried data, SYN
+  // or FIN (or was a resend), or the last acknowledgment of new bytes. Pure
+  // acknowledgments do not restart it, so a peer that keeps sending cannot
+  // starve our resends.
+  uint32_t resend_start;
 };
 
 // A received segment, checked against the datagram's lengths.

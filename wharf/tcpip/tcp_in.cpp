@@ -80,8 +80,15 @@ void SynSentInput(TcpRecord* r, const TcpSegment& seg) {
   }
 }
 
+// A segment without data is taken anywhere in the window: a peer with bytes
+// outstanding acknowledges from beyond RCV.NXT, and answering each such
+// acknowledgment with one of ours would start an endless exchange of
+// acknowledgments whenever both sides have lost a segment.
 bool Acceptable(const TcpRecord* r, const TcpSegment& seg) {
-  if (seg.length == 0) return seg.seq == r->rcv_nxt;
+  if (seg.length == 0) {
+    if (r->rcv_wnd == 0) return seg.seq == r->rcv_nxt;
+    return SeqInRange(seg.seq, r->rcv_nxt, r->rcv_nxt + r->rcv_wnd - 1);
+  }
   if (r->rcv_wnd == 0) return false;
   uint32_t last = seg.seq + seg.length - 1;
   return SeqBeforeOrEqual(seg.seq, r->rcv_nxt) &&
@@ -132,6 +139,7 @@ bool HandleAck(TcpRecord* r, const TcpSegment& seg) {
     if (acked > 0) {
       RingDrop(&r->resend, acked);
       r->last_transmission = g_stack.clock;
+      r->resend_start = g_stack.clock;
     }
   }
   // A window update counts also when it acknowledges nothing new: the peer

@@ -87,6 +87,9 @@ int Emit(TcpRecord* r, TcpKind kind, uint8_t flags, uint32_t seq_override, bool 
   WirePut16(tcp + 16, ChecksumFinish(ChecksumAdd(sum, tcp, tcp_length)));
 
   r->last_transmission = g_stack.clock;
+  if (kind == TcpKind::kResend || n > 0 || (flags & (kTcpSyn | kTcpFin))) {
+    r->resend_start = g_stack.clock;
+  }
   if (!ArpResolved()) return 1;
   return NetifSend(frame, static_cast<uint16_t>(total + kEthHeader));
 }

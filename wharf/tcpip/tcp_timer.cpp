@@ -32,7 +32,7 @@ void TcpTimerStep(TcpRecord* r) {
   }
 
   uint32_t idle = now - r->last_transmission;
-  if (idle > kTcpResendMs &&
+  if (now - r->resend_start > kTcpResendMs &&
       (r->syn_outstanding || r->fin_outstanding || r->resend.count > 0)) {
     Resend(r);
     return;
