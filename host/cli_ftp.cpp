@@ -152,13 +152,14 @@ struct Options {
   uint32_t reply_time_out = 0;
   double deadline = 600;
   std::string pcap;
+  bool spin = false;  // call wharfCont back to back, never resting
   std::vector<std::string> operations;
 };
 
 const char* kUsage =
     "--server IP [--user U] [--password P] --tap NAME [--own-ip IP] [--mac MAC]\n"
     "      [--next-hop IP] [--loss P] [--reorder P] [--seed N] [--reply-timeout MS]\n"
-    "      [--deadline S] [--pcap FILE]\n"
+    "      [--link loss=P,reorder=P] [--deadline S] [--pcap FILE] [--spin]\n"
     "      ls | dir | pwd | cd PATH | up | get REMOTE LOCAL | put LOCAL REMOTE | cancel-get REMOTE BYTES ...";
 
 int Usage(const std::string& problem) {
@@ -180,6 +181,10 @@ int Ftp(const std::vector<std::string>& args) {
       o.operations.push_back(a);
       continue;
     }
+    if (a == "--spin") {
+      o.spin = true;
+      continue;
+    }
     if (!value(&v)) return Usage(a + " needs a value");
     if (a == "--server") { if (!ParseIp(v, o.server)) return Usage("bad address " + v); }
     else if (a == "--own-ip") { if (!ParseIp(v, o.own_ip)) return Usage("bad address " + v); }
@@ -191,7 +196,17 @@ int Ftp(const std::vector<std::string>& args) {
     else if (a == "--user") o.user = v;
     else if (a == "--password") o.password = v;
     else if (a == "--tap") o.tap = v;
-    else if (a == "--link") o.tap = v;
+    else if (a == "--link") {
+      // loss=P[,reorder=P]: the faulty link between library and TAP device
+      std::stringstream parts(v);
+      std::string part;
+      while (std::getline(parts, part, ',')) {
+        if (part.rfind("loss=", 0) == 0) o.loss = atof(part.c_str() + 5);
+        else if (part.rfind("reorder=", 0) == 0) o.reorder = atof(part.c_str() + 8);
+        else return Usage("bad --link part " + part);
+      }
+    }
+
     else if (a == "--loss") o.loss = atof(v.c_str());
     else if (a == "--reorder") o.reorder = atof(v.c_str());
     else if (a == "--seed") o.seed = static_cast<uint32_t>(strtoul(v.c_str(), nullptr, 10));
@@ -353,7 +368,7 @@ int Ftp(const std::vector<std::string>& args) {
     uint64_t before = counting.received;
     w.cont();
     ++calls;
-    if (counting.received == before) usleep(50);  // nothing arrived: rest briefly
+    if (!o.spin && counting.received == before) usleep(50);  // nothing arrived: rest briefly
   };
   // Runs passes until the current operation has ended. `cancel_at` > 0
   // cancels once that many bytes have moved.
@@ -393,6 +408,7 @@ int Ftp(const std::vector<std::string>& args) {
     const std::string& op = o.operations[i];
     begin();
     double t0 = Seconds();
+    uint64_t calls0 = calls;
     if (op == "ls" || op == "dir") {
       (op == "ls" ? w.list : w.list_w)(kLocal.c_str());
       if (!wait(0)) { status = 1; break; }
@@ -451,8 +467,10 @@ int Ftp(const std::vector<std::string>& args) {
     }
     double seconds = Seconds() - t0;
     if (reports.bytes > 0) {
-      printf("moved %u bytes in %.2f s (%.2f MB/s)\n", reports.bytes, seconds,
-             seconds > 0 ? reports.bytes / seconds / 1e6 : 0.0);
+      uint64_t n = calls - calls0;
+      printf("moved %u bytes in %.3f s (%.2f MB/s), %llu wharfCont calls (%.1f bytes per call)\n",
+             reports.bytes, seconds, seconds > 0 ? reports.bytes / seconds / 1e6 : 0.0,
+             static_cast<unsigned long long>(n), n ? static_cast<double>(reports.bytes) / n : 0.0);
     }
     if (!reports.errors.empty() && status == 0) status = 3;
   }
