@@ -90,15 +90,6 @@ TEST_F(AnvilLibrary, MessagesReachTheHostsMessageWord) {
   EXPECT_EQ(h.message(), anvil::kMessageOutOfMemory);
 }
 
-TEST_F(AnvilLibrary, LargePoolRaisesNoMessageUntilLow) {
-  host::AnvilHost h(1100013);  // counter starts at 1100000
-  h.Initialise(lib);
-  EXPECT_NE(alloc(99988), 0u);  // 100000 bytes: counter exactly 1000000
-  EXPECT_EQ(h.message(), 0);
-  EXPECT_NE(alloc(0), 0u);
-  EXPECT_EQ(h.message(), anvil::kMessageLowMemory);
-}
-
 TEST_F(AnvilLibrary, SmallPoolsNeverWritePastTheHostsBlock) {
   for (uint32_t size = 13; size < 24; ++size) {
     host::AnvilHost h(size);
