@@ -33,6 +33,17 @@ constexpr uint32_t kSignCount = Error(12);
 constexpr uint32_t kMustBeginWithSign = Error(13);
 constexpr uint32_t kLine = Dialog(30);
 constexpr uint32_t kContourTransformation = Dialog(31);
+constexpr uint32_t kNumberOfSegments = Dialog(32);
+constexpr uint32_t kAngle = Dialog(33);
+constexpr uint32_t kAngleOfEven = Dialog(34);
+constexpr uint32_t kSegmentsX = Dialog(35);
+constexpr uint32_t kXShift = Dialog(36);
+constexpr uint32_t kYShift = Dialog(37);
+constexpr uint32_t kPairShiftX = Dialog(38);
+constexpr uint32_t kEvenShiftY = Dialog(39);
+constexpr uint32_t kEvenLineShiftX = Dialog(40);
+constexpr uint32_t kShorterEvenLine = Dialog(41);
+constexpr uint32_t kSegmentsY = Dialog(46);
 constexpr uint32_t kWritingError = Dialog(47);
 constexpr uint32_t kTempReadingError = Dialog(48);
 
