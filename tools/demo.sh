@@ -20,5 +20,7 @@ if [ -x "$build/bin/hostsim" ] && "$hostsim" 2>&1 | grep -q screen-test; then
   "$hostsim" screen-test --png out/graphics.png >/dev/null
   written+=("out/graphics.png")
 fi
+"$hostsim" pens-demo --png out/pens.png >/dev/null
+written+=("out/pens.png")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"
