@@ -15,6 +15,7 @@
 #include "host/screen.h"
 #include "host/tick_clock.h"
 #include "host/view_runner.h"
+#include "kerf/iso_block.h"
 
 namespace host {
 namespace {
@@ -22,7 +23,8 @@ namespace {
 const char* const kUsage =
     "PROGRAM --png OUT.png [--library Kerf|Anvil] [--size WxH] [--window L,T,R,B]\n"
     "        [--orientation '<'|F|plain] [--lang N] [--delay MS]\n"
-    "        [--parts N [--copy FILE]] [--iso [--from-memory]] [--quiet]";
+    "        [--parts N [--copy FILE]] [--quiet]\n"
+    "        [--iso [--axes XY] [--diameter] [--swap-arcs] [--swap-centres] [--from-memory]]";
 
 int Usage() {
   fprintf(stderr, "usage: hostsim view %s\n", kUsage);
@@ -62,6 +64,12 @@ int View(const std::vector<std::string>& args) {
     else if (a == "--copy") copy_out = next();
     else if (a == "--iso") options.iso = true;
     else if (a == "--from-memory") from_memory = true;
+    else if (a == "--axes") {
+      options.iso_axes = next();
+      if (options.iso_axes.size() != 2) return Usage();
+    } else if (a == "--diameter") options.iso_diameter = true;
+    else if (a == "--swap-arcs") options.iso_options |= kIsoOptionSwapArcs;
+    else if (a == "--swap-centres") options.iso_options |= kIsoOptionSwapCentres;
     else if (a == "--quiet") quiet = true;
     else if (!a.empty() && a[0] == '-') return Usage();
     else program = a;

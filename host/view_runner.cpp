@@ -51,6 +51,9 @@ bool ViewRunner::Load(const ViewOptions& options, std::string* error) {
   info_.format = options.iso ? 0 : 1;
   info_.text = options_.iso_text.c_str();
   info_.text_length = static_cast<uint32_t>(options_.iso_text.size());
+  info_.axes = options_.iso_axes.c_str();
+  info_.options = options.iso_options;
+  info_.diameter = options.iso_diameter ? 1 : 0;
   return true;
 }
 

@@ -23,6 +23,9 @@ struct ViewOptions {
   std::string copy_dos_path;      // receives shape parts in copy mode
   bool iso = false;               // format byte 0 (ISO) instead of Kerf
   std::string iso_text;           // ISO program in host memory (empty path)
+  std::string iso_axes = "XY";    // ISO: address letters of the two axes
+  uint32_t iso_options = 0;       // ISO: bit 0 swaps G2/G3, bit 12 the centre words
+  bool iso_diameter = false;      // ISO: the first axis value is a diameter
   int left = 0, top = 0, right = 799, bottom = 599;
   uint8_t orientation = 0;
   uint32_t language = 9;

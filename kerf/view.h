@@ -60,3 +60,15 @@ uint32_t KerfShapePartSel(KerfView* view, const VIEW_INFO* info);
 
 // The library's one view.
 KerfView* TheKerfView();
+
+// Shared with the ISO view, which keeps its own context of the same shape.
+inline void WidenExtents(ViewExtents* e, double x, double y) {
+  if (x > e->max_x) e->max_x = x;
+  if (x < e->min_x) e->min_x = x;
+  if (y > e->max_y) e->max_y = y;
+  if (y < e->min_y) e->min_y = y;
+}
+// Refreshes the status line and the information line. The information line
+// shows the program's size divided by `size_divisor`; a finished view blanks
+// its status line at once when it had a program (`program_given`).
+void RefreshViewLines(KerfView* v, double size_divisor, bool program_given);

@@ -16,9 +16,9 @@ LIB_EXPORT_CPP uint32_t ShapePartSel(VIEW_INFO* info) { return KerfShapePartSel(
 }  // namespace Kerf
 
 namespace ISO {
-LIB_EXPORT_CPP uint32_t ViewStart(VIEW_INFO* info) { return IsoViewStart(info); }
-LIB_EXPORT_CPP uint32_t ViewCont(VIEW_INFO* info) { return IsoViewCont(info); }
-LIB_EXPORT_CPP uint32_t ViewStop(VIEW_INFO* info) { return IsoViewStop(info); }
+LIB_EXPORT_CPP uint32_t ViewStart(VIEW_INFO* info) { return IsoViewStart(TheIsoView(), info); }
+LIB_EXPORT_CPP uint32_t ViewCont(VIEW_INFO* info) { return IsoViewCont(TheIsoView(), info); }
+LIB_EXPORT_CPP uint32_t ViewStop(VIEW_INFO*) { return IsoViewStop(TheIsoView()); }
 }  // namespace ISO
 
 LIB_EXPORT uint32_t ViewStart(VIEW_INFO* info) {
