@@ -27,7 +27,7 @@ namespace {
 
 const char* const kUsage =
     "--kind 0|1|2 --field NAME=VALUE ... --odd A.knf [--even B.knf] --out OUT.knf\n"
-    "        [--png OUT.png] [--dialog-png DIALOG.png] [--library Kerf|Anvil] [--lang N]\n"
+    "        [--png OUT.png] [--dialog-png DIALOG.png] [--library Kerf|Anvil] [--lang N] [--quiet]\n"
     "  NAME: n, angle, angle-even, nx, ny, x-shift, y-shift, pair-shift,\n"
     "        even-y-shift, row-shift (values in degrees and mm), shorter (yes|no)";
 
@@ -147,6 +147,7 @@ int Transform(const std::vector<std::string>& args) {
   int kind = -1;
   std::string odd, even, out, png, dialog_png, library = "Kerf";
   uint32_t language = 9;
+  bool quiet = false;
   std::vector<std::pair<uint8_t, std::string>> fields;
   std::vector<std::pair<std::string, std::string>> named;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -165,6 +166,7 @@ int Transform(const std::vector<std::string>& args) {
     else if (a == "--dialog-png") dialog_png = next();
     else if (a == "--library") library = next();
     else if (a == "--lang") language = static_cast<uint32_t>(atoi(next().c_str()));
+    else if (a == "--quiet") quiet = true;
     else return Usage();
   }
   if (kind < 0 || kind > 2 || odd.empty() || out.empty()) return Usage();
@@ -273,7 +275,7 @@ int Transform(const std::vector<std::string>& args) {
       cleanup();
       return 1;
     }
-    printf("%s: written after %d key presses\n", out.c_str(), op.presses());
+    if (!quiet) printf("%s: written after %d key presses\n", out.c_str(), op.presses());
     status = 0;
   }
   std::filesystem::copy_file(files.Resolve(out_dos), out,

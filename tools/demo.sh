@@ -24,6 +24,18 @@ written+=("out/flange_parts.png" "out/flange_parts.knf")
 "$hostsim" view examples/iso_shaft_lathe.nc --iso --axes XZ --diameter --orientation F \
   --png out/iso_shaft_lathe.png --quiet
 written+=("out/iso_bracket_g90.png" "out/iso_gasket_g91.png" "out/iso_shaft_lathe.png")
+# Nesting programs from one contour through the transformation dialog: rows
+# of pairs with the even copies turned half round, every second row one
+# copy shorter and shifted; and a matrix of copies turned by 30 degrees.
+"$hostsim" transform --kind 0 --field n=8 --field nx=3 --field angle=0 --field angle-even=180 \
+  --field x-shift=60 --field pair-shift=120 --field y-shift=40 --field row-shift=30 \
+  --field shorter=yes --odd examples/nest_part.knf --out out/nest_pairs.knf \
+  --png out/nest_pairs.png --dialog-png out/nest_dialog.png --quiet
+"$hostsim" transform --kind 2 --field nx=3 --field ny=2 --field x-shift=70 --field y-shift=60 \
+  --field angle=30 --odd examples/nest_part.knf --out out/nest_matrix.knf \
+  --png out/nest_matrix.png --quiet
+written+=("out/nest_pairs.png" "out/nest_pairs.knf" "out/nest_dialog.png" "out/nest_matrix.png"
+          "out/nest_matrix.knf")
 if [ -x "$build/bin/hostsim" ] && "$hostsim" 2>&1 | grep -q screen-test; then
   "$hostsim" screen-test --png out/graphics.png >/dev/null
   written+=("out/graphics.png")
