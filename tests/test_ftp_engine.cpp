@@ -357,6 +357,44 @@ TEST_F(FtpEngine, PortRefusedClosesFileAndData) {
   EXPECT_EQ(c.state, kFtpReady);
 }
 
+// An unanswered PORT ends the login; the operation queued meanwhile must
+// still run on a new login (it waits for the data connection to close).
+TEST_F(FtpEngine, UnansweredPortLogsOutAndTheQueuedOperationStillRuns) {
+  FtpSubmit(c, kOpList, &kFakeOps, "L.TXT", "L.TXT");
+  Login();
+  Pass();
+  EXPECT_EQ(FtpSubmit(c, kOpPwd, nullptr, nullptr, nullptr), 0);
+  Pass(kFtpDefaultReplyTimeOut + 1);
+  EXPECT_TRUE(Reported("E-54"));
+  EXPECT_EQ(g_reports.back(), "C2");
+  EXPECT_EQ(data().state, kLinkClosed);
+  Pass();
+  Sent();
+  Reply("221 bye\r\n");
+  control().state = kLinkClosed;
+  Pass();
+  EXPECT_EQ(g_reports.back(), "C0");
+  EXPECT_EQ(c.state, kFtpIdle);
+  Pass();
+  EXPECT_EQ(c.operation, kOpPwd);
+  EXPECT_EQ(c.state, kFtpConnecting);
+}
+
+TEST_F(FtpEngine, ServerClosingTheControlConnectionEndsTheLogin) {
+  FtpSubmit(c, kOpCdUp, nullptr, nullptr, nullptr);
+  Login();
+  Pass();
+  Reply("250 ok\r\n");
+  control().state = kLinkCloseWait;
+  Pass();
+  EXPECT_EQ(c.state, kFtpClosing);
+  EXPECT_EQ(control().state, kLinkLastAck);
+  control().state = kLinkClosed;
+  Pass();
+  EXPECT_EQ(g_reports.back(), "C0");
+  EXPECT_EQ(c.state, kFtpIdle);
+}
+
 TEST_F(FtpEngine, LocalFileThatCannotBeOpenedDropsTheOperationWithoutCompletion) {
   files.fail_open = true;
   FtpSubmit(c, kOpRetrieve, &kFakeOps, "a", "A");

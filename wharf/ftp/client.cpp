@@ -481,9 +481,12 @@ void StepAwaitPortReply(FtpClient& c) {
   switch (c.reply_class) {
     case 0:
       if (!ReplyTimedOut(c)) return;
+      // The listening data connection is closed too: a queued operation
+      // waits for it to be CLOSED and would otherwise never start.
       FtpError(c, kErrNoPortReply);
       Consume(c);
       CloseLocalFile(c, kErrNoPortReply);
+      LinkClose(c, kFtpData);
       c.state = kFtpSendQuit;
       return;
     case 2:
