@@ -3,6 +3,11 @@
 # guards (they would import the C++ runtime).
 set(LIBRARY_CODE_FLAGS -fno-exceptions -fno-rtti -fvisibility=hidden
     -fvisibility-inlines-hidden -fno-threadsafe-statics -fno-asynchronous-unwind-tables)
+if(SANITIZE)
+  # The function-type checks emit typeinfo objects, which a library would
+  # export; the host and test code keep them.
+  list(APPEND LIBRARY_CODE_FLAGS -fno-sanitize=function)
+endif()
 
 # Objects that go into libraries are built with the library flags.
 function(library_objects name)
