@@ -128,14 +128,18 @@ class FtpEngine : public ::testing::Test {
     return false;
   }
 
-  // Connects and logs in with user and password; ends Ready with the
-  // operation that opened the login still current.
-  void Login() {
+  // Opens the control connection; ends awaiting the greeting.
+  void Connect() {
     Pass();
     ASSERT_EQ(c.state, kFtpConnecting);
     control().state = kLinkEstablished;
     Pass();
     ASSERT_EQ(c.state, kFtpAwaitGreeting);
+  }
+  // Connects and logs in with user and password; ends Ready with the
+  // operation that opened the login still current.
+  void Login() {
+    Connect();
     Reply("220 ready\r\n");
     ASSERT_EQ(Sent(), "USER anna\r\n");
     Reply("331 password\r\n");
@@ -180,9 +184,7 @@ TEST_F(FtpEngine, LoginSendsUserPassTypeAndServesTheOperation) {
 
 TEST_F(FtpEngine, MultiLineGreetingEndsOnlyOnItsOwnCode) {
   FtpSubmit(c, kOpPwd, nullptr, nullptr, nullptr);
-  Pass();
-  control().state = kLinkEstablished;
-  Pass();
+  Connect();
   control().inbox = "220-Welcome\r\nno code here\r\n230 other code\r\n220-still inside\r\n";
   Passes(6);
   EXPECT_EQ(c.state, kFtpAwaitGreeting);
@@ -194,9 +196,7 @@ TEST_F(FtpEngine, MultiLineGreetingEndsOnlyOnItsOwnCode) {
 
 TEST_F(FtpEngine, MultiLineReplyClosedWithAnotherCodeTimesOut) {
   FtpSubmit(c, kOpPwd, nullptr, nullptr, nullptr);
-  Pass();
-  control().state = kLinkEstablished;
-  Pass();
+  Connect();
   control().inbox = "220-Welcome\r\n221 bye\r\n";
   Passes(5);
   EXPECT_EQ(Sent(), "");
@@ -208,9 +208,7 @@ TEST_F(FtpEngine, MultiLineReplyClosedWithAnotherCodeTimesOut) {
 
 TEST_F(FtpEngine, Reply230ToUserSkipsThePassword) {
   FtpSubmit(c, kOpCdUp, nullptr, nullptr, nullptr);
-  Pass();
-  control().state = kLinkEstablished;
-  Pass();
+  Connect();
   Reply("220 ready\r\n");
   Sent();
   Reply("230 no password needed\r\n");
@@ -221,9 +219,7 @@ TEST_F(FtpEngine, Reply230ToUserSkipsThePassword) {
 
 TEST_F(FtpEngine, Reply332ToPassEndsTheLoginWithQuit) {
   FtpSubmit(c, kOpCdUp, nullptr, nullptr, nullptr);
-  Pass();
-  control().state = kLinkEstablished;
-  Pass();
+  Connect();
   Reply("220 ready\r\n");
   Reply("331 password\r\n");
   Sent();
@@ -242,9 +238,7 @@ TEST_F(FtpEngine, Reply332ToPassEndsTheLoginWithQuit) {
 
 TEST_F(FtpEngine, GreetingRefusedClosesWithoutQuit) {
   FtpSubmit(c, kOpCdUp, nullptr, nullptr, nullptr);
-  Pass();
-  control().state = kLinkEstablished;
-  Pass();
+  Connect();
   Reply("421 too many users\r\n");
   EXPECT_TRUE(Reported("E-42"));
   EXPECT_EQ(control().closes, 1);
@@ -701,9 +695,7 @@ TEST_F(FtpEngine, OverlongLoginNamesAreCut) {
   FtpSetLogin(c, ip, user.c_str(), "p");
   EXPECT_EQ(std::string(c.user), std::string(kFtpLoginMax, 'u'));
   FtpSubmit(c, kOpCdUp, nullptr, nullptr, nullptr);
-  Pass();
-  control().state = kLinkEstablished;
-  Pass();
+  Connect();
   Reply("220 ready\r\n");
   EXPECT_EQ(Sent(), "USER " + std::string(kFtpLoginMax, 'u') + "\r\n");
 }
@@ -726,9 +718,7 @@ TEST_F(FtpEngine, LongReplyLineIsCutAndItsRestReadAsAnotherLine) {
 
 TEST_F(FtpEngine, ReplySplitAcrossSegmentsIsReadWhole) {
   FtpSubmit(c, kOpCdUp, nullptr, nullptr, nullptr);
-  Pass();
-  control().state = kLinkEstablished;
-  Pass();
+  Connect();
   control().inbox = "22";
   Pass();
   control().inbox += "0 welcome\r\n";
@@ -738,9 +728,7 @@ TEST_F(FtpEngine, ReplySplitAcrossSegmentsIsReadWhole) {
 
 TEST_F(FtpEngine, ReplyClassAboveFiveIsDiscarded) {
   FtpSubmit(c, kOpCdUp, nullptr, nullptr, nullptr);
-  Pass();
-  control().state = kLinkEstablished;
-  Pass();
+  Connect();
   Reply("699 odd\r\n");
   EXPECT_EQ(c.state, kFtpAwaitGreeting);
   EXPECT_EQ(c.reply_class, 0);

@@ -49,6 +49,16 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# Leftovers of runs that were killed outright (no trap runs on SIGKILL).
+for old in $(ip netns list 2>/dev/null | awk '/^wharf-ftp-[0-9]+/{print $1}'); do
+  pid=${old#wharf-ftp-}
+  if ! kill -0 "$pid" 2>/dev/null; then
+    for p in $(ip netns pids "$old" 2>/dev/null); do kill -9 "$p" 2>/dev/null; done
+    ip netns del "$old" 2>/dev/null
+    rm -f "/etc/pam.d/$old"
+  fi
+done
+
 # Network: a namespace with loopback and the TAP device.
 ip netns add "$ns" || exit 1
 ip -n "$ns" link set lo up
