@@ -400,6 +400,8 @@ uint32_t KerfTransformStart(TransformContext* t, TRANSFORM_INFO* info) {
 }
 
 uint32_t KerfTransformCont(TransformContext* t, TRANSFORM_INFO* info) {
+  // A host that skipped TransformStart still gets sound field texts.
+  if (!t->fields.defaults_set) SetFieldDefaults(&t->fields);
   uint32_t result = 1;
   if (info->event == 1) result = TransformKey(t, static_cast<uint8_t>(info->key));
   info->event = 0;

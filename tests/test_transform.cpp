@@ -256,6 +256,39 @@ class Transform : public ::testing::Test {
 };
 
 // ---------------------------------------------------------------------------
+// Numbers: field texts in, move numbers out.
+
+TEST(TransformNumbers, FieldTextsAreDecimals) {
+  EXPECT_EQ(FieldNumber("-12.50"), -12.5);
+  EXPECT_EQ(FieldNumber("0.05"), 0.05);
+  EXPECT_EQ(FieldNumber("7."), 7);
+  EXPECT_EQ(FieldNumber("-"), 0);
+  EXPECT_EQ(FieldNumber(""), 0);
+  EXPECT_EQ(FieldNumber("9999999999"), 9999999999.0);
+}
+
+TEST(TransformNumbers, HalvesRoundAwayFromZeroAndZeroHasAPlus) {
+  EXPECT_EQ(RoundHalfAway(2.5), 3);
+  EXPECT_EQ(RoundHalfAway(-2.5), -3);
+  EXPECT_EQ(RoundHalfAway(2.4999), 2);
+  EXPECT_EQ(RoundHalfAway(-0.4), 0);
+  auto text = [](double v) {
+    char buffer[400];
+    TextBuffer b = MakeTextBuffer(buffer, sizeof buffer);
+    EXPECT_TRUE(AppendSignedWhole(&b, v));
+    return std::string(buffer);
+  };
+  EXPECT_EQ(text(RoundHalfAway(-0.4)), "+0");
+  EXPECT_EQ(text(0), "+0");
+  EXPECT_EQ(text(-123), "-123");
+  EXPECT_EQ(text(4294967296.0), "+4294967296");
+  EXPECT_EQ(text(1e20), "+100000000000000000000");
+  char buffer[8];
+  TextBuffer b = MakeTextBuffer(buffer, sizeof buffer);
+  EXPECT_FALSE(AppendSignedWhole(&b, INFINITY));
+}
+
+// ---------------------------------------------------------------------------
 // Exports and the dialog.
 
 TEST_F(Transform, ExportsTheFamilyAndIsoDoesNothing) {
