@@ -130,7 +130,6 @@ struct FtpClient {
   char reply_line[100];      // at most 97 characters and a NUL
   uint8_t reply_length;      // characters of the line read so far
   uint32_t connect_start;    // first opening of the control connection
-  uint8_t data_port_hi, data_port_lo;
   uint16_t data_port;        // local port of the current data connection
   bool data_connected;       // the data connection got established
   bool data_closed_by_us;    // an upload closed its data connection
@@ -152,7 +151,8 @@ struct FtpClient {
   char user[kFtpLoginMax + 1];
   char password[kFtpLoginMax + 1];
   uint32_t clock;            // sample of the current pass
-  char pwd_text[100];        // text of the last PWD completion
+  char pwd_text[100];        // text of the last PWD completion (lives on
+                             // after the report, as the host may keep it)
 };
 
 // A record as after loading: everything zero, reply time-out 2000, the port
