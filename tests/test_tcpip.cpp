@@ -14,6 +14,7 @@
 #include "wharf/tcpip/clock.h"
 #include "wharf/tcpip/ethernet.h"
 #include "wharf/tcpip/stack.h"
+#include "wharf/tcpip/tcp.h"
 #include "wharf/tcpip/tcp_api.h"
 
 using namespace tcpip_test;
@@ -525,6 +526,40 @@ TEST_F(StackTest, AcknowledgingIncomingDataDoesNotPostponeResends) {
   EXPECT_TRUE(resent);
 }
 
+// After the peer's FIN the connection still sends: bytes waiting in the
+// send ring go out when the peer's window opens, and the idle probe
+// carries them when no acknowledgment comes.
+TEST_F(StackTest, CloseWaitKeepsSendingWaitingBytes) {
+  EstablishActive(0x10000000, 0);
+  std::string block(536, 'c');
+  ASSERT_EQ(tcpip::TcpSend(conn_, block.data(), 536), 536);
+  ASSERT_EQ(tcpip::TcpSend(conn_, block.data(), 536), 536);
+  Inject(Peer(kFin | kAck, "", 0));
+  ASSERT_EQ(tcpip::TcpGetState(conn_), TcpState::kCloseWait);
+  peer_nxt_ += 1;
+  TakeSent();
+  Inject(Peer(kAck, "", 4096));
+  Segment s = TakeOneSegment();
+  EXPECT_EQ(s.data.size(), 536u);
+  our_nxt_ += 536;
+  Inject(Peer(kAck, "", 4096));  // acknowledged; the next block follows
+  s = TakeOneSegment();
+  EXPECT_EQ(s.data.size(), 536u);
+  EXPECT_EQ(s.seq, our_nxt_);
+}
+
+TEST_F(StackTest, IdleProbeCarriesWaitingBytes) {
+  EstablishActive(0x10000000, 0);
+  ASSERT_EQ(tcpip::TcpSend(conn_, "LIST\r\n", 6), 6);
+  TakeSent();
+  // The window opens, but the update is lost; the probe finds out.
+  tcpip::TcpRecordOf(conn_)->snd_wnd = 4096;
+  Advance(510);
+  Pass();
+  Segment s = TakeOneSegment();
+  EXPECT_EQ(s.data, "LIST\r\n");
+}
+
 // --- TCP: close --------------------------------------------------------------
 
 TEST_F(StackTest, CloseWaitLastAckTimeWaitClosed) {
@@ -679,6 +714,37 @@ TEST_F(StackTest, CloseInListenOrSynSentIsImmediateAndAbortSendsNothing) {
   Advance(1000);
   Pass();
   EXPECT_TRUE(TakeSent().empty());
+}
+
+// TIME-WAIT acknowledges a repeated FIN but not a plain acknowledgment,
+// so two records that both wait cannot keep each other waiting.
+TEST_F(StackTest, TimeWaitAnswersARepeatedFinOnly) {
+  EstablishActive();
+  tcpip::TcpClose(conn_);
+  Pass();
+  TakeSent();
+  our_nxt_ += 1;
+  Inject(Peer(kFin | kAck));
+  ASSERT_EQ(tcpip::TcpGetState(conn_), TcpState::kTimeWait);
+  TakeSent();
+  peer_nxt_ += 1;
+  for (int i = 0; i < 30; ++i) {
+    g_ticks += 1;
+    Inject(Peer(kAck));
+  }
+  EXPECT_TRUE(TakeSent().empty());
+  EXPECT_EQ(tcpip::TcpGetState(conn_), TcpState::kClosed);
+  EstablishActive(0x20000000);
+  tcpip::TcpClose(conn_);
+  Pass();
+  our_nxt_ += 1;
+  Inject(Peer(kFin | kAck));
+  peer_nxt_ += 1;
+  TakeSent();
+  peer_nxt_ -= 1;
+  Inject(Peer(kFin | kAck));  // our ACK of the FIN was lost: the FIN again
+  Segment s = TakeOneSegment();
+  EXPECT_EQ(s.ack, peer_nxt_ + 1);
 }
 
 // --- Sequence numbers around 2^32 --------------------------------------------

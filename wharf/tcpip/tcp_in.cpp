@@ -117,10 +117,16 @@ bool HandleAck(TcpRecord* r, const TcpSegment& seg) {
         return false;
       }
       return true;
-    case TcpState::kTimeWait:     // acknowledge again, wait again
-      TcpOutput(r, TcpKind::kData, kTcpAck);
-      r->time_wait_start = g_stack.clock;
-      return true;
+    case TcpState::kTimeWait:
+      // Only the peer's FIN, sent again, is acknowledged again (and the
+      // wait restarted). Answering plain acknowledgments would make two
+      // records in TIME-WAIT acknowledge each other for ever, and neither
+      // would ever close.
+      if (Has(seg, kTcpFin)) {
+        TcpOutput(r, TcpKind::kData, kTcpAck);
+        r->time_wait_start = g_stack.clock;
+      }
+      return false;
     default:
       break;
   }
@@ -231,6 +237,12 @@ void SynchronizedInput(TcpRecord* r, const TcpSegment& seg) {
                    arrival == TcpState::kFinWait2 ||
                    (arrival == TcpState::kSynReceived && r->state == TcpState::kEstablished);
   if (receiving && !HandleData(r, seg)) return;
+  // CLOSE-WAIT still sends: an acknowledgment lets the waiting bytes go,
+  // as in ESTABLISHED, or they would wait in the send ring for good.
+  if (!receiving && r->state == TcpState::kCloseWait && r->send.count > 0 &&
+      RingFree(&r->resend) > 0) {
+    TcpOutput(r, TcpKind::kData, kTcpAck);
+  }
 
   // The FIN counts only when every byte before it has been received;
   // otherwise the peer sends it again with the missing bytes.

@@ -38,7 +38,16 @@ void TcpTimerStep(TcpRecord* r) {
     return;
   }
   if (idle > kTcpProbeMs && (r->send.count > 0 || r->receive.count > 0)) {
-    Resend(r);  // a window probe and update when nothing is outstanding
+    // Idle: with nothing outstanding but bytes waiting in an established
+    // connection, the probe carries those bytes (as much as the window
+    // takes); otherwise the oldest unacknowledged bytes again, or an empty
+    // window probe and update.
+    bool sending = r->state == TcpState::kEstablished || r->state == TcpState::kCloseWait;
+    if (sending && r->resend.count == 0 && r->send.count > 0) {
+      TcpOutput(r, TcpKind::kData, kTcpAck);
+    } else {
+      Resend(r);
+    }
     return;
   }
   if (r->state == TcpState::kTimeWait && now - r->time_wait_start > kTcpTimeWaitMs) {
