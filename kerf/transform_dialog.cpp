@@ -383,8 +383,11 @@ uint32_t KerfTransformStart(TransformContext* t, TRANSFORM_INFO* info) {
   t->kind = info->kind <= 2 ? info->kind : 0;
   const char* odd = info->sources != nullptr ? info->sources[0] : nullptr;
   const char* even = info->sources != nullptr ? info->sources[1] : nullptr;
-  t->paths_fit = CopyPath(t->odd_path, odd) & CopyPath(t->even_path, even) &
-                 CopyPath(t->output_path, info->output);
+  // Each path is copied (or emptied) whether or not another one fitted.
+  bool odd_fits = CopyPath(t->odd_path, odd);
+  bool even_fits = CopyPath(t->even_path, even);
+  bool output_fits = CopyPath(t->output_path, info->output);
+  t->paths_fit = odd_fits && even_fits && output_fits;
   t->left = static_cast<int16_t>(info->left);
   t->top = static_cast<int16_t>(info->top);
   t->right = static_cast<int16_t>(info->right);

@@ -906,6 +906,14 @@ TEST_F(TransformFaults, MissingSourceAndUnwritableTemporaryFolder) {
   Press(kKeyPrevious);
   EXPECT_EQ(Press(kKeyEnter), 5u);
   ExpectFailedWith("File path error");
+  // A path longer than any the host can hold is a path error too.
+  std::string long_path = "c:\\" + std::string(300, 'a') + ".knf";
+  sources[0] = long_path.c_str();
+  Open(0);
+  Press(kKeyPrevious);
+  Press(kKeyPrevious);
+  EXPECT_EQ(Press(kKeyEnter), 5u);
+  ExpectFailedWith("File path error");
   sources[0] = kOdd;
   std::filesystem::remove_all(box.root() + "/c/cmos");
   Open(0);
