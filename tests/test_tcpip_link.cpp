@@ -42,6 +42,10 @@ struct LinkCase {
   const char* name;
   host::LinkFaults faults;
   size_t bytes;
+  // With heavy loss the listener may stay in LAST-ACK: our side's TIME-WAIT
+  // (100 ms) can end before the peer's repeated FIN gets through, and a
+  // closed port sends no reset. Every byte must still have arrived.
+  bool peer_may_linger = false;
 };
 
 std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
@@ -167,7 +171,9 @@ void LinkTest::RunTransfer(const LinkCase& c, uint32_t seed) {
       }
     }
     if (tcpip::TcpGetState(TcpConn::kControl) == TcpState::kClosed &&
-        peer_.state(1) == static_cast<int>(TcpState::kClosed)) {
+        (peer_.state(1) == static_cast<int>(TcpState::kClosed) ||
+         (c.peer_may_linger && peer_.state(1) == static_cast<int>(TcpState::kLastAck) &&
+          got_up.size() == up.size()))) {
       break;
     }
   }
@@ -177,7 +183,9 @@ void LinkTest::RunTransfer(const LinkCase& c, uint32_t seed) {
   EXPECT_EQ(got_down.size(), down.size());
   EXPECT_TRUE(got_down == down);
   EXPECT_EQ(tcpip::TcpGetState(TcpConn::kControl), TcpState::kClosed);
-  EXPECT_EQ(peer_.state(1), static_cast<int>(TcpState::kClosed));
+  if (!c.peer_may_linger || peer_.state(1) != static_cast<int>(TcpState::kLastAck)) {
+    EXPECT_EQ(peer_.state(1), static_cast<int>(TcpState::kClosed));
+  }
   const host::LinkCounters& k = link.counters_a_to_b();
   if (seed > 1) return;
   printf("%s: %d steps (%.1f s of clock), a->b sent %llu lost %llu duplicated %llu "
@@ -194,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkCase{"duplicating", {0, 0.2, 0, 0}, 60000},
                       LinkCase{"reordering", {0, 0, 0.2, 0}, 60000},
                       LinkCase{"delayed", {0, 0, 0, 20}, 60000},
-                      LinkCase{"everything", {0.05, 0.05, 0.1, 10}, 60000}),
+                      LinkCase{"everything", {0.05, 0.05, 0.1, 10}, 60000},
+                      LinkCase{"harsh", {0.3, 0.1, 0.3, 15}, 60000, true}),
     [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
