@@ -5,7 +5,7 @@
 # ADDRESS. The kernel in the namespace is then the peer of whatever the
 # process sends through the TAP device. IPv6 is switched off in the
 # namespace so that only the test's own traffic crosses the link.
-# Installs iproute2 when it is missing; on any failure the namespace is
+# Installs iproute2, iputils-ping and tshark when missing; on any failure the namespace is
 # removed again and the script exits non-zero with the reason.
 set -euo pipefail
 if [ $# -ne 3 ]; then
@@ -15,12 +15,19 @@ fi
 ns=$1 tap=$2 address=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
-if ! command -v ip >/dev/null 2>&1; then
+# Tools of the run: ip for the namespace, ping and tshark for the checks.
+missing=()
+for need in ip:iproute2 ping:iputils-ping tshark:tshark; do
+  command -v "${need%%:*}" >/dev/null 2>&1 || missing+=("${need#*:}")
+done
+if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then
-    echo "netns-up: 'ip' (iproute2) is missing and installing it needs root" >&2
+    echo "netns-up: missing ${missing[*]}; installing needs root" >&2
     exit 1
   fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq iproute2 >/dev/null
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get install -y -qq "${missing[@]}" >/dev/null ||
+    { apt-get update -qq && apt-get install -y -qq "${missing[@]}" >/dev/null; }
 fi
 
 cleanup_on_failure() {
