@@ -3,3 +3,4 @@ add_unit_test(test_pool
           ${CMAKE_CURRENT_SOURCE_DIR}/test_pool_random.cpp
           ${CMAKE_CURRENT_SOURCE_DIR}/test_pool_library.cpp
   LIBS anvil_core)
+add_unit_test(test_anvil_view SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_anvil_view.cpp)
