@@ -279,6 +279,8 @@ uint8_t NextSlot(const TransformContext* t, uint8_t slot, bool forward) {
 
 uint32_t TransformKey(TransformContext* t, uint8_t key) {
   uint8_t s = t->selected;
+  // Kind 0 shows an empty text as "0"; the keys edit what it shows.
+  if (t->kind == 0 && IsText(s) && t->fields.text[s][0] == '\0') strcpy(t->fields.text[s], "0");
   if (key >= '0' && key <= '9') {
     if (IsText(s)) AppendDigit(t, static_cast<char>(key));
   } else if (key == kKeyPoint) {

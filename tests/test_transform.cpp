@@ -390,6 +390,11 @@ TEST_F(Transform, DigitsPointDeleteAndSign) {
   Press(kKeyPrevious);
   Type("3.-");
   EXPECT_EQ(Value(0), "3");
+  // Kind 0 edits the second angle as it shows it, "0", although kind 1
+  // keeps it empty.
+  Next(2);
+  Type(".5");
+  EXPECT_EQ(Value(2), "0.5");
 }
 
 TEST_F(Transform, ValuesPersistBetweenDialogsAndAreSharedByTheKinds) {
