@@ -11,6 +11,7 @@
 
 #include "bridge/fsp.h"
 #include "host/dispatch.h"
+#include "host/loader.h"
 #include "support/sandbox.h"
 #include "tests/test_ftp_fake.h"
 #include "wharf/config.h"
@@ -218,6 +219,81 @@ TEST_F(FtpSession, MissingSourceFileReportsTheHostErrorOnly) {
 TEST_F(FtpSession, DoneWhenIdleReportsToTheHost) {
   FtpRequestLogout(c);
   EXPECT_EQ(g_log, std::vector<std::string>{"host:C0"});
+}
+
+}  // namespace
+
+// ---- The exports of the built library ------------------------------------------
+
+namespace {
+
+std::vector<std::string> g_export_log;
+
+class WharfExports : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_export_log.clear();
+    std::string error;
+    ASSERT_TRUE(lib.Open(testing_support::LibraryFile("Wharf"), &error)) << error;
+    completion = host::RegisterService("exports completion", [](int, va_list a) {
+      int op = va_arg(a, int);
+      g_export_log.push_back("C" + std::to_string(op));
+      return 1;
+    });
+    error_service = host::RegisterService("exports error", [](int, va_list a) {
+      g_export_log.push_back("E" + std::to_string(va_arg(a, int)));
+      return 1;
+    });
+  }
+  void TearDown() override {
+    host::UnregisterService(completion);
+    host::UnregisterService(error_service);
+  }
+  int Init(uint16_t size = sizeof(WHARF_INIT_PARAMS)) {
+    WHARF_INIT_PARAMS p = {};
+    p.size = size;
+    p.dispatch = HostDispatchEntry;
+    p.error_report = error_service;
+    p.completion_report = completion;
+    return lib.Bind<int (*)(void*)>("wharfInit")(&p);
+  }
+
+  host::Library lib;
+  uint32_t completion = 0, error_service = 0;
+};
+
+// Declared first: the library is loaded once per process and this test
+// needs it before any wharfInit.
+TEST_F(WharfExports, EverythingIsInertBeforeInit) {
+  EXPECT_EQ(lib.Bind<int (*)(uint32_t)>("wharfSetReplyTimeOut")(10), 0);
+  EXPECT_EQ(lib.Bind<int (*)()>("wharfDone")(), 0);
+  EXPECT_EQ(lib.Bind<int (*)()>("wharfCancel")(), 0);
+  EXPECT_EQ(lib.Bind<int (*)()>("wharfPWD")(), 0);
+  EXPECT_EQ(lib.Bind<int (*)(const char*, const char*)>("wharfRetr")("a", "c:\\A"), 0);
+  EXPECT_EQ(lib.Bind<int (*)(void*)>("wharfInit")(nullptr), 0);
+  EXPECT_TRUE(g_export_log.empty());
+}
+
+TEST_F(WharfExports, DoneRightAfterInitCompletesAtOnce) {
+  ASSERT_EQ(Init(), 1);
+  EXPECT_EQ(lib.Bind<int (*)()>("wharfDone")(), 1);
+  EXPECT_EQ(g_export_log, std::vector<std::string>{"C0"});
+}
+
+TEST_F(WharfExports, OperationsStartAndQueue) {
+  ASSERT_EQ(Init(), 1);
+  EXPECT_EQ(lib.Bind<int (*)(const char*)>("wharfCWD")("/a"), 1);
+  EXPECT_EQ(lib.Bind<int (*)()>("wharfCdUp")(), 0);  // queued behind the CWD
+  std::string too_long(kFtpArgumentMax + 1, 'p');
+  EXPECT_EQ(lib.Bind<int (*)(const char*)>("wharfCWD")(too_long.c_str()), 0);
+  EXPECT_EQ(g_export_log, std::vector<std::string>{"E-5"});
+  EXPECT_EQ(lib.Bind<int (*)(uint32_t)>("wharfSetReplyTimeOut")(500), 1);
+}
+
+TEST_F(WharfExports, ShortRecordLeavesTheServicesOut) {
+  ASSERT_EQ(Init(40), 1);
+  EXPECT_EQ(lib.Bind<int (*)()>("wharfDone")(), 1);
+  EXPECT_TRUE(g_export_log.empty());  // no report service in the first 40 bytes
 }
 
 }  // namespace
