@@ -9,3 +9,9 @@ if(TARGET wharf_core)
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_tcpip_regressions.cpp
     LIBS wharf_core)
 endif()
+
+if(TARGET wharf_ftp_core)
+  add_unit_test(test_ftp_regressions
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_ftp_regressions.cpp
+    LIBS wharf_ftp_core)
+endif()
