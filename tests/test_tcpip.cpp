@@ -55,7 +55,7 @@ class StackTest : public ::testing::Test {
       // The rest of the buffer holds the frame's own continuation when a
       // test truncates a frame: a stack reading past the length sees a
       // plausible packet instead of zeros.
-      memcpy(buffer, f.data(), f.size());
+      if (!f.empty()) memcpy(buffer, f.data(), f.size());
       if (!poison_.empty()) memcpy(buffer + f.size(), poison_.data(), poison_.size());
       return static_cast<int>(f.size());
     });

@@ -12,7 +12,8 @@ void EthernetInput(uint8_t* frame, uint16_t length) {
   if (length < kEthHeader) return;
   // IEEE 802.2 with SNAP: the length field is below 1500 and the LLC header
   // is AA AA 03; the SNAP type at offset 20 becomes the Ethernet type.
-  if (WireGet16(frame + kEthOffsetType) < 1500 && frame[14] == 0xAA && frame[15] == 0xAA) {
+  if (WireGet16(frame + kEthOffsetType) < 1500 && length >= 16 && frame[14] == 0xAA &&
+      frame[15] == 0xAA) {
     if (length < 22) return;
     memmove(frame + 12, frame + 20, length - 20u);
     length = static_cast<uint16_t>(length - 8);
