@@ -131,7 +131,11 @@ bool HandleAck(TcpRecord* r, const TcpSegment& seg) {
       break;
   }
   // ESTABLISHED, FIN-WAIT-1, FIN-WAIT-2, CLOSE-WAIT, LAST-ACK.
-  if (SeqInRange(seg.ack, r->snd_una + 1, r->snd_nxt)) {
+  // New bytes acknowledged: SND.UNA < ack <= SND.NXT. (Written as two
+  // comparisons: with nothing outstanding the interval [SND.UNA + 1,
+  // SND.NXT] is empty, while a wrapping range test would take it for the
+  // whole circle.)
+  if (SeqBefore(r->snd_una, seg.ack) && SeqBeforeOrEqual(seg.ack, r->snd_nxt)) {
     uint16_t acked = static_cast<uint16_t>(seg.ack - r->snd_una);
     r->snd_una = seg.ack;
     if (r->syn_outstanding && SeqBefore(r->syn_seq, seg.ack)) {
