@@ -7,6 +7,7 @@
 #include <stdarg.h>
 #include <string.h>
 
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ struct LinkCase {
   // closed port sends no reset. Every byte must still have arrived.
   bool peer_may_linger = false;
 };
+
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
   std::vector<uint8_t> v(n);
