@@ -38,7 +38,7 @@ class FtpRegression : public ::testing::Test {
 // A file name holding CR or LF went into the command line as it stood, so
 // "a\r\nDELE b" sent a second command of its own on the control connection.
 // Such a name must be refused like one that is too long.
-TEST_F(FtpRegression, DISABLED_NameWithALineEndIsRefused) {
+TEST_F(FtpRegression, NameWithALineEndIsRefused) {
   EXPECT_EQ(FtpSubmit(c, kOpRetrieve, &kFiles, "a\r\nDELE b", "c:\\x.knf"), kFtpRefused);
   EXPECT_EQ(FtpSubmit(c, kOpCwd, &kFiles, "dir\n", nullptr), kFtpRefused);
   EXPECT_EQ(FtpSubmit(c, kOpStore, &kFiles, "c:\\x.knf", "b\rc"), kFtpRefused);
@@ -46,6 +46,13 @@ TEST_F(FtpRegression, DISABLED_NameWithALineEndIsRefused) {
   EXPECT_EQ(c.queued_operation, kOpNone);
   // A plain name is still taken.
   EXPECT_EQ(FtpSubmit(c, kOpRetrieve, &kFiles, "a.knf", "c:\\x.knf"), 1);
+}
+
+TEST_F(FtpRegression, LoginNamesEndAtALineEnd) {
+  const uint8_t ip[4] = {192, 168, 1, 20};
+  FtpSetLogin(c, ip, "anna\r\nDELE x", "pw\nQUIT");
+  EXPECT_STREQ(c.user, "anna");
+  EXPECT_STREQ(c.password, "pw");
 }
 
 }  // namespace

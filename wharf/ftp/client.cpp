@@ -594,8 +594,14 @@ void PromoteQueued(FtpClient& c) {
   c.queued_remote[0] = c.queued_local[0] = '\0';
 }
 
+// An argument fits when it is short enough for the record and holds no
+// line end: a CR or LF would end the command early and let the rest of the
+// name pass for a command of its own on the control connection.
 bool ArgumentFits(const char* text) {
-  return text == nullptr || strnlen(text, kFtpArgumentMax + 1) <= kFtpArgumentMax;
+  if (text == nullptr) return true;
+  size_t length = strnlen(text, kFtpArgumentMax + 1);
+  if (length > kFtpArgumentMax) return false;
+  return memchr(text, '\r', length) == nullptr && memchr(text, '\n', length) == nullptr;
 }
 
 }  // namespace
@@ -638,6 +644,14 @@ void FtpSetLogin(FtpClient& c, const uint8_t own_ip[4], const char* user, const 
   memcpy(c.own_ip, own_ip, 4);
   CopyArgument(c.user, sizeof c.user, user);
   CopyArgument(c.password, sizeof c.password, password);
+  // A line end would split USER or PASS into two commands: the name ends there.
+  char* fields[2] = {c.user, c.password};
+  for (char* field : fields)
+    for (char* p = field; *p != '\0'; ++p)
+      if (*p == '\r' || *p == '\n') {
+        *p = '\0';
+        break;
+      }
 }
 
 // Ports run 2000..30999 and wrap to 2000. The first counter comes from the
