@@ -28,6 +28,9 @@ double WeightOf(ProgressWeight w) {
 
 enum class Fill { kByte, kEnd, kFailed };
 
+// Result of ReadProgramLine for an empty block before the end of the file.
+constexpr int8_t kStatusEmptyBlock = -8;
+
 // Makes sure a byte is available at the read position, reading the next
 // block when the current one is used up.
 Fill EnsureByte(ProgramReader* r) {
@@ -44,11 +47,23 @@ Fill EnsureByte(ProgramReader* r) {
   }
   if (count > kReadBlockSize) count = kReadBlockSize;  // never trust more than was asked
   r->consumed += static_cast<uint32_t>(count * WeightOf(r->weight));
+  r->delivered += count;
   r->valid = count;
   r->position = 0;
-  // A short or empty block with status 0 is taken as the end too, so a host
-  // that never says "end" cannot keep the reader spinning.
-  if (status == 1 || count == 0) r->end_seen = true;
+  if (count == 0 && status == 0) {
+    // An empty block that is not the end: short of the size the file was
+    // opened with it is a failed read (the program must not look complete);
+    // at or past that size, or with no size known, it ends the file so a
+    // host that never says "end" cannot keep the reader spinning.
+    if (r->delivered < r->file_size) {
+      r->error_text = kerf_text::kFileReading;
+      r->error = true;
+      r->last_status = kStatusEmptyBlock;
+      return Fill::kFailed;
+    }
+    r->end_seen = true;
+  }
+  if (status == 1) r->end_seen = true;
   return count > 0 ? Fill::kByte : Fill::kEnd;
 }
 

@@ -27,6 +27,7 @@ struct ProgramReader {
   uint16_t length;
   uint32_t line_count;   // every call counts, empty lines included
   uint32_t consumed;     // bytes read, weighted for the progress display
+  uint32_t delivered;    // bytes the host has delivered since the start
   ProgressWeight weight;
   uint32_t error_text;   // text number, meaningful when error is set
   bool error;

@@ -313,13 +313,17 @@ bool CopyProgram(Generation* g, const char* temp) {
   g->reader.handle = handle;
   g->reader.file_open = true;
   uint8_t block[kReadBlockSize];
+  uint32_t copied = 0;
   for (;;) {
     uint16_t count = 0;
     status = FspRead(handle, block, kReadBlockSize, &count);
     if (status != 0 && status != 1) return Fail(g, kerf_text::kTempReadingError);
     if (count > kReadBlockSize) count = kReadBlockSize;
+    // An empty block short of the file's size is a failed read, not its end.
+    if (count == 0 && status == 0 && copied < size) return Fail(g, kerf_text::kTempReadingError);
     if (count > 0 && FspWrite(g->out.handle, block, count) != 0)
       return Fail(g, kerf_text::kWritingError);
+    copied += count;
     if (status == 1 || count == 0) break;
   }
   CloseReader(g);

@@ -171,10 +171,8 @@ TEST_F(ReaderFaults, EveryReadShortChangesNothing) {
 
 // An empty block with status 0 in the middle of the program is not its end:
 // the run must either go on or stop with a reading error, never finish as
-// if the program were complete. The reader takes such a block as the end
-// today (so a host that never reports the end cannot keep it spinning); it
-// knows the file size from FspOpen and could tell the two apart.
-TEST_F(ReaderFaults, DISABLED_AnEmptyBlockInTheMiddleIsNotTheEnd) {
+// if the program were complete.
+TEST_F(ReaderFaults, AnEmptyBlockInTheMiddleIsNotTheEnd) {
   for (int nth = 1; nth < clean.reads; ++nth) {
     box.files().ShortRead(nth, 0);
     Outcome out = Run();
