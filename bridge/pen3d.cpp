@@ -11,11 +11,27 @@ constexpr double kHuge = 1.7e308;
 constexpr double kStepMax = 0.523598775;
 constexpr double kStepMin = 0.0062831853;
 
+// The pen is a packed record: its doubles may lie on any address, so they
+// are only ever copied in and out with memcpy, never read through a
+// double pointer.
+struct Vec3 {
+  double v[3];
+};
+
+Vec3 Get(const void* field) {
+  Vec3 out;
+  memcpy(out.v, field, sizeof out.v);
+  return out;
+}
+
+void Put(void* field, const double value[3]) { memcpy(field, value, 3 * sizeof(double)); }
+
 int BoxCode(const Pen3D* pen, const double p[3]) {
+  Vec3 lo = Get(pen->box_min), hi = Get(pen->box_max);
   int code = 0;
   for (int axis = 0; axis < 3; ++axis) {
-    if (p[axis] < pen->box_min[axis]) code |= 1 << (2 * axis);
-    else if (p[axis] > pen->box_max[axis]) code |= 2 << (2 * axis);
+    if (p[axis] < lo.v[axis]) code |= 1 << (2 * axis);
+    else if (p[axis] > hi.v[axis]) code |= 2 << (2 * axis);
   }
   return code;
 }
@@ -45,7 +61,7 @@ void MoveOntoFace(const Pen3D* pen, int code, double p[3], const double q[3]) {
   int bit = 0;
   while (!(code & (1 << bit))) ++bit;
   int axis = bit / 2;
-  double face = (bit % 2 == 0) ? pen->box_min[axis] : pen->box_max[axis];
+  double face = (bit % 2 == 0) ? Get(pen->box_min).v[axis] : Get(pen->box_max).v[axis];
   double t = (face - p[axis]) / (q[axis] - p[axis]);
   for (int k = 0; k < 3; ++k)
     if (k != axis) p[k] += t * (q[k] - p[k]);
@@ -53,8 +69,10 @@ void MoveOntoFace(const Pen3D* pen, int code, double p[3], const double q[3]) {
 }
 
 void SetPosition(Pen3D* pen, const double p[3]) {
-  memcpy(pen->position, p, sizeof pen->position);
-  Transformed(p, pen->screen);
+  Put(pen->position, p);
+  double t[3];
+  Transformed(p, t);
+  Put(pen->screen, t);
   pen->outcode = static_cast<uint8_t>(BoxCode(pen, p));
   if (pen->outcode != 0) pen->left_box = 1;
 }
@@ -105,12 +123,11 @@ void PenInit(Pen3D* pen, uint8_t color, uint8_t background, uint16_t pattern) {
   pen->inside_color = pen->outside_color = color;
   pen->background = background;
   pen->pattern = pattern;
-  for (int k = 0; k < 3; ++k) {
-    pen->box_min[k] = -kHuge;
-    pen->box_max[k] = kHuge;
-  }
+  const double lo[3] = {-kHuge, -kHuge, -kHuge}, hi[3] = {kHuge, kHuge, kHuge};
+  Put(pen->box_min, lo);
+  Put(pen->box_max, hi);
   pen->left_box = 0;
-  pen->outcode = static_cast<uint8_t>(BoxCode(pen, pen->position));
+  pen->outcode = static_cast<uint8_t>(BoxCode(pen, Get(pen->position).v));
 }
 
 void PenInitBox(Pen3D* pen, uint8_t inside, uint8_t outside, uint8_t background, uint16_t pattern,
@@ -119,14 +136,11 @@ void PenInitBox(Pen3D* pen, uint8_t inside, uint8_t outside, uint8_t background,
   pen->outside_color = outside;
   pen->background = background;
   pen->pattern = pattern;
-  pen->box_min[0] = xmin;
-  pen->box_min[1] = ymin;
-  pen->box_min[2] = zmin;
-  pen->box_max[0] = xmax;
-  pen->box_max[1] = ymax;
-  pen->box_max[2] = zmax;
+  const double lo[3] = {xmin, ymin, zmin}, hi[3] = {xmax, ymax, zmax};
+  Put(pen->box_min, lo);
+  Put(pen->box_max, hi);
   pen->left_box = 0;
-  pen->outcode = static_cast<uint8_t>(BoxCode(pen, pen->position));
+  pen->outcode = static_cast<uint8_t>(BoxCode(pen, Get(pen->position).v));
 }
 
 void PenMoveTo(Pen3D* pen, double x, double y, double z) {
@@ -164,7 +178,7 @@ void PenLineTo(Pen3D* pen, double x, double y, double z) {
   if (a_moved) {
     Transformed(a, from);
     SetPenColors(pen, pen->outcode != 0);
-    DrawScreenLine(pen->screen, from, pen->pattern);
+    DrawScreenLine(Get(pen->screen).v, from, pen->pattern);
   }
   if (b_moved) {
     Transformed(b, to);
@@ -175,8 +189,8 @@ void PenLineTo(Pen3D* pen, double x, double y, double z) {
   DrawScreenLine(from, to, pen->pattern);
   if (GdiXorMode() != 0) DrawScreenLine(t, t, pen->pattern);  // keep the end point under XOR
 
-  memcpy(pen->position, target, sizeof target);
-  memcpy(pen->screen, t, sizeof t);
+  Put(pen->position, target);
+  Put(pen->screen, t);
   pen->outcode = static_cast<uint8_t>(target_code);
   if (target_code != 0) pen->left_box = 1;
 }
@@ -190,7 +204,7 @@ void PenLine(Pen3D* pen, const double from[3], const double to[3]) {
 void PenCopyPosition(Pen3D* pen, const Pen3D* other) {
   memcpy(pen->position, other->position, sizeof pen->position);
   memcpy(pen->screen, other->screen, sizeof pen->screen);
-  pen->outcode = static_cast<uint8_t>(BoxCode(pen, pen->position));
+  pen->outcode = static_cast<uint8_t>(BoxCode(pen, Get(pen->position).v));
 }
 
 void PenBox(Pen3D* pen, double x1, double y1, double z1, double x2, double y2, double z2) {
@@ -239,7 +253,7 @@ void PenArc(Pen3D* pen, int plane, int flags, double cx, double cy, double cz, d
   double cu, cv, cw, eu, ev, ew, pu, pv, pw;
   PlaneCoordinates(plane, centre, &cu, &cv, &cw);
   PlaneCoordinates(plane, end, &eu, &ev, &ew);
-  PlaneCoordinates(plane, pen->position, &pu, &pv, &pw);
+  PlaneCoordinates(plane, Get(pen->position).v, &pu, &pv, &pw);
   bool clockwise = (flags & kArcClockwise) != 0;
 
   double r = sqrt((ev - cv) * (ev - cv) + (eu - cu) * (eu - cu));
@@ -272,8 +286,9 @@ void PenArc(Pen3D* pen, int plane, int flags, double cx, double cy, double cz, d
 
 namespace {
 void PenScreenPoint(const Pen3D* pen, int32_t* x, int32_t* y) {
-  *x = static_cast<int32_t>(g_view.origin_x + pen->screen[0]);
-  *y = static_cast<int32_t>(g_view.origin_y - pen->screen[1]);
+  Vec3 screen = Get(pen->screen);
+  *x = static_cast<int32_t>(g_view.origin_x + screen.v[0]);
+  *y = static_cast<int32_t>(g_view.origin_y - screen.v[1]);
 }
 }  // namespace
 
