@@ -9,6 +9,7 @@
 //   8   take over  the same block again without formatting it
 // The pool lies in an exact-size heap block, so a write past it is caught;
 // every data area is filled and must keep its bytes until freed.
+#include "fuzz/fuzz_check.h"
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,14 +22,6 @@
 #include "tests/test_pool_model.h"
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                    \
-  do {                                                                      \
-    if (!(cond)) {                                                          \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      abort();                                                              \
-    }                                                                       \
-  } while (0)
 
 struct Live {
   uint32_t data;

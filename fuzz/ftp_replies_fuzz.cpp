@@ -17,6 +17,7 @@
 // Checks: the engine stays in its states, keeps its reply line inside its
 // buffer, never opens a local file twice nor touches one that is closed,
 // and every command it sends is one line ending in CR LF.
+#include "fuzz/fuzz_check.h"
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -31,14 +32,6 @@
 using namespace ftp_fake;
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                    \
-  do {                                                                      \
-    if (!(cond)) {                                                          \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      abort();                                                              \
-    }                                                                       \
-  } while (0)
 
 struct Files {
   bool open = false;

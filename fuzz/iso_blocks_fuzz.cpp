@@ -6,6 +6,7 @@
 // rest is the program, split into blocks at CR and LF. Every block is
 // normalised and interpreted under the modal state carried from block to
 // block, from the point reached so far, each from an exact-size copy.
+#include "fuzz/fuzz_check.h"
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,14 +17,6 @@
 #include "kerf/iso_block.h"
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                    \
-  do {                                                                      \
-    if (!(cond)) {                                                          \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      abort();                                                              \
-    }                                                                       \
-  } while (0)
 
 void CheckNumbers(const char* block) {
   // Every word's number: the cursor moves forward and stays in the block.

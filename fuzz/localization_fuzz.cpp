@@ -5,6 +5,7 @@
 // image; a table it accepts must lie inside the image, and every text of it
 // must end inside the table. The table is then selected the way
 // LocalizationInit selects it and every text is read back through LocText.
+#include "fuzz/fuzz_check.h"
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -14,14 +15,6 @@
 #include "bridge/localization.h"
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                    \
-  do {                                                                      \
-    if (!(cond)) {                                                          \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      abort();                                                              \
-    }                                                                       \
-  } while (0)
 
 const uint32_t kLanguages[] = {kLangCzech,     kLangGerman, kLangEnglish, kLangFrench,
                                kLangHungarian, kLangPolish, kLangRussian, kLangSlovenian,

@@ -14,6 +14,7 @@
 // line, and checks that the lines do not depend on the block sizes, that no
 // byte is lost or counted twice, and that a failed read ends the run with
 // its status and text.
+#include "fuzz/fuzz_check.h"
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -33,14 +34,6 @@
 #include "kerf/texts.h"
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                    \
-  do {                                                                      \
-    if (!(cond)) {                                                          \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      abort();                                                              \
-    }                                                                       \
-  } while (0)
 
 struct Harness {
   std::string root;

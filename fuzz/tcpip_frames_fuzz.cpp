@@ -18,6 +18,7 @@
 // Frames go in at exactly their length, so a read beyond it is caught.
 // After every operation the records must keep their invariants and every
 // frame the stack sent must be well formed.
+#include "fuzz/fuzz_check.h"
 #include <stdarg.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -42,14 +43,6 @@ using tcpip::TcpConn;
 using tcpip::TcpState;
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                    \
-  do {                                                                      \
-    if (!(cond)) {                                                          \
-      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      abort();                                                              \
-    }                                                                       \
-  } while (0)
 
 const Endpoints kNet = {{{0x02, 0x10, 0x20, 0x30, 0x40, 0x01}},
                         {{0x02, 0x00, 0x00, 0x00, 0x00, 0x02}},

@@ -135,20 +135,8 @@ void FinishMeasuring(IsoView* iv) {
       return;
     }
   }
-  v->width = v->extents.max_x - v->extents.min_x;
-  v->height = v->extents.max_y - v->extents.min_y;
-  ViewFit fit = FitProgram(v->extents, v->area, v->info->orientation);
-  View3DSet(fit.a, fit.b, kParallelView, fit.scale, 0, 0, 0, fit.origin_x, fit.origin_y);
-  PenInit(&v->pen, CLR_BLACK, CLR_WHITE, kPatternSolid);
-  PenMoveTo(&v->pen, 0, 0, 0);
-
-  uint32_t consumed = v->reader.consumed;
-  ResetReader(&v->reader);
-  v->reader.consumed = consumed;
-  v->reader.weight = ProgressWeight::kDrawing;
-  v->x = v->y = 0;
+  BeginDrawingPass(v);
   iv->modal = IsoModal{};
-  v->pass = ViewPass::kDrawing;
   if (iv->from_memory) {
     iv->memory.position = iv->memory.counted = 0;
   } else {

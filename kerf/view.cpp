@@ -181,14 +181,7 @@ void FinishMeasuring(KerfView* v) {
     Fail(v, status == -1 ? kerf_text::kFileOperation : kerf_text::kFileHandle);
     return;
   }
-  v->width = v->extents.max_x - v->extents.min_x;
-  v->height = v->extents.max_y - v->extents.min_y;
-  ViewFit fit = FitProgram(v->extents, v->area, v->info->orientation);
-  View3DSet(fit.a, fit.b, kParallelView, fit.scale, 0, 0, 0, fit.origin_x, fit.origin_y);
-  PenInit(&v->pen, CLR_BLACK, CLR_WHITE, kPatternSolid);
-  PenMoveTo(&v->pen, 0, 0, 0);
-  RestartReading(v, ProgressWeight::kDrawing);
-  v->pass = ViewPass::kDrawing;
+  BeginDrawingPass(v);
   OpenProgram(v);
 }
 
@@ -227,6 +220,17 @@ uint32_t RunEngine(KerfView* v) {
 }  // namespace
 
 KerfView* TheKerfView() { return &g_view; }
+
+void BeginDrawingPass(KerfView* v) {
+  v->width = v->extents.max_x - v->extents.min_x;
+  v->height = v->extents.max_y - v->extents.min_y;
+  ViewFit fit = FitProgram(v->extents, v->area, v->info->orientation);
+  View3DSet(fit.a, fit.b, kParallelView, fit.scale, 0, 0, 0, fit.origin_x, fit.origin_y);
+  PenInit(&v->pen, CLR_BLACK, CLR_WHITE, kPatternSolid);
+  PenMoveTo(&v->pen, 0, 0, 0);
+  RestartReading(v, ProgressWeight::kDrawing);
+  v->pass = ViewPass::kDrawing;
+}
 
 void RefreshViewLines(KerfView* v, double size_divisor, bool program_given) {
   RefreshStatus(v, program_given);

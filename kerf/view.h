@@ -68,6 +68,10 @@ inline void WidenExtents(ViewExtents* e, double x, double y) {
   if (y > e->max_y) e->max_y = y;
   if (y < e->min_y) e->min_y = y;
 }
+// Ends the measuring pass: the program's size, the fit into the drawing
+// area, the view and the pen for the drawing pass, and the reader set back
+// to the first line (keeping the progress counted so far).
+void BeginDrawingPass(KerfView* v);
 // Refreshes the status line and the information line. The information line
 // shows the program's size divided by `size_divisor`; a finished view blanks
 // its status line at once when it had a program (`program_given`).
