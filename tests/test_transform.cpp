@@ -929,4 +929,51 @@ TEST_F(TransformFaults, MissingSourceAndUnwritableTemporaryFolder) {
   EXPECT_FALSE(box.Exists(kOut));
 }
 
+// Every file-service call of a generation, one at a time, fails or fails to
+// dispatch: the generation ends with 5 and an error text and leaves no
+// output, or (where the call did not matter) writes exactly the clean output.
+TEST_F(TransformFaults, EveryFileServiceCallFailingOnceIsReportedOrHarmless) {
+  ASSERT_EQ(RunPairs(), 2u);
+  const std::string clean = Output();
+  const int slots[] = {kFspOpen, kFspRead, kFspWrite, kFspClose, kFspDelete, kFspSeek};
+  int calls[14];
+  for (int slot : slots) calls[slot] = box.files().calls(slot);
+  ASSERT_EQ(Press(kKeyEnter), 2u);
+  for (int slot : slots) calls[slot] = box.files().calls(slot) - calls[slot];
+  EXPECT_GT(calls[kFspRead], 10);
+  EXPECT_GT(calls[kFspWrite], 10);
+  EXPECT_GE(calls[kFspDelete], 2);
+  for (int slot : slots) {
+    for (int nth = 1; nth <= calls[slot]; ++nth) {
+      for (bool dispatch : {false, true}) {
+        SCOPED_TRACE("slot " + std::to_string(slot) + " call " + std::to_string(nth) +
+                     (dispatch ? " (dispatch)" : ""));
+        std::filesystem::remove(box.files().Resolve(kOut));
+        int handles = box.files().open_handles();
+        if (dispatch) box.files().FailDispatch(slot, nth);
+        else box.files().FailCall(slot, nth, host::kHostIoError);
+        uint32_t result = Press(kKeyEnter);
+        box.files().ClearFaults();
+        if (result == 2u) {
+          EXPECT_EQ(Output(), clean);
+        } else {
+          EXPECT_EQ(result, 5u);
+          EXPECT_FALSE(box.Exists(kOut));
+          ASSERT_FALSE(TitleTexts().empty());
+          std::string text = TitleTexts().back();
+          EXPECT_TRUE(text == "File writing error" || text == "File reading error" ||
+                      text == "File operation error" || text == "File path error" ||
+                      text == "File HANDLE error")
+              << text;
+        }
+        // Only a close the host refused may leave its handle open.
+        int left = box.files().open_handles() - handles;
+        EXPECT_EQ(left, slot == kFspClose ? left : 0);
+        EXPECT_LE(left, 1);
+        refused_closes += left;
+      }
+    }
+  }
+}
+
 }  // namespace
