@@ -291,6 +291,13 @@ class Vsftpd : public ::testing::Test {
     for (auto& e : ev) if (e.kind == 'E') return false;
     return true;
   }
+  // The reports of a run, for the message of a failed check.
+  static std::string Reports(const std::vector<Event>& ev) {
+    std::string out;
+    for (auto& e : ev)
+      if (e.kind != 'S') out += std::string(1, e.kind) + std::to_string(e.code) + " " + e.text + "; ";
+    return out;
+  }
   std::string Local(const std::string& dos) const { return w->sandbox.Read(dos); }
 
   World* w = nullptr;
@@ -434,16 +441,16 @@ TEST_F(Vsftpd, LossyLinkStillMovesOneMegabyteIntact) {
   w->faulty = true;
   // The server's retransmissions back off exponentially on such a link;
   // a silence of several seconds is progress here, not a dead server.
-  ASSERT_EQ(w->set_time_out(20000), 1);
+  ASSERT_EQ(w->set_time_out(60000), 1);
   std::string content = Pattern(1000000, 31);
   WriteFile(root + "/user/lossy.bin", content);
   auto ev = Run([&] { return w->retr("lossy.bin", "c:\\LOSSY.BIN"); }, 600);
-  EXPECT_TRUE(NoErrors(ev));
+  EXPECT_TRUE(NoErrors(ev)) << Reports(ev);
   EXPECT_EQ(Fnv1a(Local("c:\\LOSSY.BIN")), Fnv1a(content));
   std::string up = Pattern(1000000, 32);
   w->sandbox.Write("c:\\LOSSYUP.BIN", up);
   ev = Run([&] { return w->stor("c:\\LOSSYUP.BIN", "lossy-up.bin"); }, 600);
-  EXPECT_TRUE(NoErrors(ev));
+  EXPECT_TRUE(NoErrors(ev)) << Reports(ev);
   EXPECT_EQ(Fnv1a(ReadFile(root + "/user/lossy-up.bin")), Fnv1a(up));
   EXPECT_GT(w->link.counters_a_to_b().lost, 0u);
   EXPECT_GT(w->link.counters_b_to_a().lost, 0u);
