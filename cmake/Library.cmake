@@ -1,8 +1,11 @@
 # Flags shared by the code that goes into the deliverable libraries: no
 # exceptions, no RTTI, nothing exported unless marked, no thread-safe static
-# guards (they would import the C++ runtime).
+# guards (they would import the C++ runtime). sin and cos stay plain calls:
+# as builtins the compiler merges them into sincos, a GNU extension outside
+# the libraries' allowed imports.
 set(LIBRARY_CODE_FLAGS -fno-exceptions -fno-rtti -fvisibility=hidden
-    -fvisibility-inlines-hidden -fno-threadsafe-statics -fno-asynchronous-unwind-tables)
+    -fvisibility-inlines-hidden -fno-threadsafe-statics -fno-asynchronous-unwind-tables
+    -fno-builtin-sin -fno-builtin-cos)
 if(SANITIZE)
   # The function-type checks emit typeinfo objects, which a library would
   # export; the host and test code keep them.
