@@ -555,6 +555,30 @@ TEST_F(FtpEngine, StalledTransferReportsMinus56AndLogsOut) {
   EXPECT_EQ(c.state, kFtpSendQuit);
 }
 
+// An upload over a slow link: the whole file is handed to the data
+// connection and closed, and its last bytes take most of the reply time-out
+// at a time to be acknowledged. Every acknowledgment is progress, so the
+// transfer is not stalled; without acknowledgments the time-out still ends it.
+TEST_F(FtpEngine, UploadThatKeepsGettingAcknowledgedIsNotStalled) {
+  files.source = Pattern(1000);
+  data().room = 1072;
+  FtpSubmit(c, kOpStore, &kFakeOps, "slow", "SLOW");
+  Login();
+  StartTransfer("STOR slow\r\n");
+  Passes(2);
+  ASSERT_EQ(data().sent, files.source);
+  for (int round = 0; round < 4; ++round) {
+    data().room = static_cast<uint16_t>(100 * round);  // unacknowledged bytes fill the ring
+    Pass(kFtpDefaultReplyTimeOut - 100);
+    data().room = static_cast<uint16_t>(100 * round + 50);  // some were acknowledged
+    Pass();
+  }
+  EXPECT_FALSE(Reported("E-56"));
+  EXPECT_EQ(c.state, kFtpTransferring);
+  Pass(kFtpDefaultReplyTimeOut + 1);  // no more acknowledgments
+  EXPECT_TRUE(Reported("E-56"));
+}
+
 TEST_F(FtpEngine, FailedWriteEndsTheTransferWithMinus60) {
   files.fail_write = true;
   FtpSubmit(c, kOpRetrieve, &kFakeOps, "f", "F");

@@ -207,6 +207,7 @@ void MoveUploadBlock(FtpClient& c) {
   uint32_t got = c.file_ops->read(n, block, &end);
   if (got > n) got = n;  // a table that answers more than asked is cut
   if (got > 0) t.send(t.context, kFtpData, block, static_cast<uint16_t>(got));
+  c.upload_room = t.send_room(t.context, kFtpData);
   if (LinkState(c, kFtpData) == kLinkEstablished && (end || c.cancel)) {
     LinkClose(c, kFtpData);
     c.data_closed_by_us = true;
@@ -383,6 +384,7 @@ bool StartOperation(FtpClient& c) {
       c.data_port = FtpNextPort(c);
       c.data_connected = false;
       c.data_closed_by_us = false;
+      c.upload_room = 0;
       c.transport->open_passive(c.transport->context, kFtpData, c.data_port, kDataPort);
       c.state = kFtpAwaitPortReply;
       SendPort(c);
@@ -535,6 +537,14 @@ void StepTransferring(FtpClient& c) {
     Restart(c);
     Consume(c);
     return;
+  }
+  if (c.operation == kOpStore) {
+    // Bytes the server acknowledged free send room, also after the upload
+    // closed its side: a slow link that still moves the upload is not a
+    // stalled transfer.
+    uint16_t room = c.transport->send_room(c.transport->context, kFtpData);
+    if (room > c.upload_room) Restart(c);
+    c.upload_room = room;
   }
   if (data == kLinkEstablished) {
     if (c.operation == kOpStore) {

@@ -133,6 +133,7 @@ struct FtpClient {
   uint16_t data_port;        // local port of the current data connection
   bool data_connected;       // the data connection got established
   bool data_closed_by_us;    // an upload closed its data connection
+  uint16_t upload_room;      // send room at the last look: more room is progress
 
   // --- Kept across wharfInit. ---
   uint32_t logout_request;
