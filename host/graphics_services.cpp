@@ -126,7 +126,9 @@ int GraphicsServices::Triangle(GdiCall& call, va_list args) {
   return 1;
 }
 
-int GraphicsServices::SaveRect(GdiCall& call, va_list args) {
+namespace {
+// The arguments of save and restore: packed top-left, packed size, buffer.
+uint32_t DecodeSavedArea(GdiCall& call, va_list args) {
   uint32_t at = va_arg(args, uint32_t), size = va_arg(args, uint32_t);
   uint32_t buffer = reinterpret_cast<uint32_t>(va_arg(args, void*));
   call.args = {at, size, buffer};
@@ -135,6 +137,12 @@ int GraphicsServices::SaveRect(GdiCall& call, va_list args) {
   call.w = Low(size);
   call.h = High(size);
   call.buffer = buffer;
+  return buffer;
+}
+}  // namespace
+
+int GraphicsServices::SaveRect(GdiCall& call, va_list args) {
+  uint32_t buffer = DecodeSavedArea(call, args);
   if (buffer == 0) {
     call.error = "null buffer";
     return 0;
@@ -148,14 +156,7 @@ int GraphicsServices::SaveRect(GdiCall& call, va_list args) {
 }
 
 int GraphicsServices::RestoreRect(GdiCall& call, va_list args) {
-  uint32_t at = va_arg(args, uint32_t), size = va_arg(args, uint32_t);
-  uint32_t buffer = reinterpret_cast<uint32_t>(va_arg(args, void*));
-  call.args = {at, size, buffer};
-  call.x = Low(at);
-  call.y = High(at);
-  call.w = Low(size);
-  call.h = High(size);
-  call.buffer = buffer;
+  uint32_t buffer = DecodeSavedArea(call, args);
   auto it = saved_.find(buffer);
   if (it == saved_.end()) {
     call.error = "nothing saved in this buffer";
