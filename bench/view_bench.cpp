@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "bridge/fsp.h"
-#include "host/dispatch.h"
-#include "host/file_services.h"
-#include "host/tick_clock.h"
-#include "host/view_runner.h"
+#include "host/services/dispatch.h"
+#include "host/services/file_services.h"
+#include "host/services/tick_clock.h"
+#include "host/runners/view_runner.h"
 #include "kerf/reader.h"
 
 namespace {

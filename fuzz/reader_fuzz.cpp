@@ -28,8 +28,8 @@
 #include <vector>
 
 #include "bridge/fsp.h"
-#include "host/dispatch.h"
-#include "host/file_services.h"
+#include "host/services/dispatch.h"
+#include "host/services/file_services.h"
 #include "kerf/reader.h"
 #include "kerf/texts.h"
 

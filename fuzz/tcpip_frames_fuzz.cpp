@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "host/dispatch.h"
+#include "host/services/dispatch.h"
 #include "tests/test_tcpip_frames.h"
 #include "wharf/config.h"
 #include "wharf/tcpip/clock.h"

@@ -2,9 +2,9 @@
 // the texts taken from Anvil's table at Anvil's numbers.
 #include <gtest/gtest.h>
 
-#include "host/dispatch.h"
-#include "host/text.h"
-#include "host/view_runner.h"
+#include "host/services/dispatch.h"
+#include "host/screen/text.h"
+#include "host/runners/view_runner.h"
 #include "tests/support/sandbox.h"
 
 namespace {

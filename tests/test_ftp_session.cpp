@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bridge/fsp.h"
-#include "host/dispatch.h"
-#include "host/loader.h"
+#include "host/services/dispatch.h"
+#include "host/services/loader.h"
 #include "support/sandbox.h"
 #include "tests/test_ftp_fake.h"
 #include "wharf/config.h"

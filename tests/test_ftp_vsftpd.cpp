@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "host/dispatch.h"
-#include "host/loader.h"
-#include "host/net_frames.h"
+#include "host/services/dispatch.h"
+#include "host/services/loader.h"
+#include "host/net/net_frames.h"
 #include "support/sandbox.h"
 #include "wharf/config.h"
 

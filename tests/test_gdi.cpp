@@ -8,7 +8,7 @@
 
 #include "bridge/gdi.h"
 #include "bridge/pen3d.h"
-#include "host/graphics_services.h"
+#include "host/services/graphics_services.h"
 
 namespace {
 

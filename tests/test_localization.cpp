@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "bridge/localization.h"
-#include "host/loader.h"
-#include "host/text.h"
+#include "host/services/loader.h"
+#include "host/screen/text.h"
 #include "tests/support/sandbox.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "anvil/memory_pool.h"
-#include "host/anvil_host.h"
-#include "host/loader.h"
-#include "host/text.h"
+#include "host/services/anvil_host.h"
+#include "host/services/loader.h"
+#include "host/screen/text.h"
 #include "tests/support/sandbox.h"
 #include "tests/test_pool_model.h"
 

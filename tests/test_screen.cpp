@@ -20,11 +20,11 @@
 
 #include "bridge/charset.h"
 #include "bridge/gdi.h"
-#include "host/dispatch.h"
-#include "host/font.h"
-#include "host/graphics_services.h"
-#include "host/screen.h"
-#include "host/text.h"
+#include "host/services/dispatch.h"
+#include "host/screen/font.h"
+#include "host/services/graphics_services.h"
+#include "host/screen/screen.h"
+#include "host/screen/text.h"
 
 namespace {
 

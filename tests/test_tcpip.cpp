@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/dispatch.h"
+#include "host/services/dispatch.h"
 #include "tests/test_tcpip_frames.h"
 #include "wharf/config.h"
 #include "wharf/tcpip/clock.h"

@@ -14,8 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/dispatch.h"
-#include "host/net_frames.h"
+#include "host/services/dispatch.h"
+#include "host/net/net_frames.h"
 #include "wharf/config.h"
 #include "wharf/tcpip/clock.h"
 #include "wharf/tcpip/tcp_api.h"

@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "bridge/fsp.h"
-#include "host/dispatch.h"
-#include "host/loader.h"
-#include "host/net_frames.h"
+#include "host/services/dispatch.h"
+#include "host/services/loader.h"
+#include "host/net/net_frames.h"
 #include "tests/support/sandbox.h"
 #include "tests/test_tcpip_frames.h"
 #include "wharf/config.h"

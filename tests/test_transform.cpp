@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "host/graphics_services.h"
-#include "host/loader.h"
-#include "host/screen.h"
+#include "host/services/graphics_services.h"
+#include "host/services/loader.h"
+#include "host/screen/screen.h"
 #include "kerf/transform.h"
 #include "tests/support/sandbox.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "host/dispatch.h"
-#include "host/text.h"
-#include "host/view_runner.h"
+#include "host/services/dispatch.h"
+#include "host/screen/text.h"
+#include "host/runners/view_runner.h"
 #include "kerf/view.h"
 #include "tests/support/sandbox.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/text.h"
-#include "host/view_runner.h"
+#include "host/screen/text.h"
+#include "host/runners/view_runner.h"
 #include "tests/support/sandbox.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/file_services.h"
+#include "host/services/file_services.h"
 
 namespace testing_support {
 

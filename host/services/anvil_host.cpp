@@ -1,9 +1,9 @@
 // The host's side of Anvil's initialisation.
-#include "host/anvil_host.h"
+#include "host/services/anvil_host.h"
 
 #include <string.h>
 
-#include "host/loader.h"
+#include "host/services/loader.h"
 
 namespace host {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/tick_clock.h"
+#include "host/services/tick_clock.h"
 
 #include <time.h>
 

@@ -1,7 +1,7 @@
 #include <string.h>
 #include <sys/time.h>
 
-#include "host/net_frames.h"
+#include "host/net/net_frames.h"
 
 namespace host {
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "host/file_services.h"
-#include "host/graphics_services.h"
-#include "host/loader.h"
-#include "host/screen.h"
+#include "host/services/file_services.h"
+#include "host/services/graphics_services.h"
+#include "host/services/loader.h"
+#include "host/screen/screen.h"
 #include "kerf/view_info.h"
 
 namespace host {

@@ -52,8 +52,8 @@
 #include <vector>
 
 #include "bridge/gdi.h"
-#include "host/call_recorder.h"
-#include "host/screen.h"
+#include "host/services/call_recorder.h"
+#include "host/screen/screen.h"
 
 namespace host {
 

@@ -1,12 +1,12 @@
-#include "host/graphics_services.h"
+#include "host/services/graphics_services.h"
 
 #include <string.h>
 
 #include <algorithm>
 #include <string>
 
-#include "host/dispatch.h"
-#include "host/font.h"
+#include "host/services/dispatch.h"
+#include "host/screen/font.h"
 
 namespace host {
 namespace {

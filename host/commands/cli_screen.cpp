@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "bridge/gdi.h"
-#include "host/command.h"
-#include "host/graphics_services.h"
-#include "host/screen.h"
-#include "host/text.h"
+#include "host/commands/command.h"
+#include "host/services/graphics_services.h"
+#include "host/screen/screen.h"
+#include "host/screen/text.h"
 
 namespace host {
 namespace {

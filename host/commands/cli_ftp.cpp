@@ -24,11 +24,11 @@
 #include <string>
 #include <vector>
 
-#include "host/command.h"
-#include "host/dispatch.h"
-#include "host/file_services.h"
-#include "host/loader.h"
-#include "host/net_frames.h"
+#include "host/commands/command.h"
+#include "host/services/dispatch.h"
+#include "host/services/file_services.h"
+#include "host/services/loader.h"
+#include "host/net/net_frames.h"
 #include "wharf/config.h"
 
 namespace host {

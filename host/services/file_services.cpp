@@ -1,4 +1,4 @@
-#include "host/file_services.h"
+#include "host/services/file_services.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-#include "host/dispatch.h"
+#include "host/services/dispatch.h"
 
 namespace host {
 

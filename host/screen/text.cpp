@@ -1,4 +1,4 @@
-#include "host/text.h"
+#include "host/screen/text.h"
 
 #include "bridge/charset.h"
 

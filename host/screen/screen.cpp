@@ -1,12 +1,12 @@
-#include "host/screen.h"
+#include "host/screen/screen.h"
 
 #include <stdlib.h>
 
 #include <algorithm>
 
 #include "bridge/charset.h"
-#include "host/font.h"
-#include "host/png.h"
+#include "host/screen/font.h"
+#include "host/screen/png.h"
 
 namespace host {
 

@@ -19,6 +19,6 @@ foreach(face Uni2-Terminus16 Uni2-Terminus32x16)
   list(APPEND HOST_FONT_FILES ${out})
 endforeach()
 target_sources(host_core PRIVATE ${HOST_FONT_FILES})
-set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/font_data.cpp PROPERTIES
+set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/screen/font_data.cpp PROPERTIES
   OBJECT_DEPENDS "${HOST_FONT_FILES}"
   COMPILE_DEFINITIONS "HOST_FONT_DIR=\"${HOST_FONT_OUT}\"")

@@ -6,7 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "host/net_frames.h"
+#include "host/net/net_frames.h"
 
 namespace host {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/command.h"
+#include "host/commands/command.h"
 
 namespace host {
 namespace {

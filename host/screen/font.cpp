@@ -1,4 +1,4 @@
-#include "host/font.h"
+#include "host/screen/font.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -6,10 +6,10 @@
 
 #include "bridge/gdi.h"
 #include "bridge/pen3d.h"
-#include "host/command.h"
-#include "host/graphics_services.h"
-#include "host/screen.h"
-#include "host/text.h"
+#include "host/commands/command.h"
+#include "host/services/graphics_services.h"
+#include "host/screen/screen.h"
+#include "host/screen/text.h"
 
 namespace host {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/png.h"
+#include "host/screen/png.h"
 
 #include <errno.h>
 #include <stdio.h>

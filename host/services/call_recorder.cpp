@@ -1,8 +1,8 @@
-#include "host/call_recorder.h"
+#include "host/services/call_recorder.h"
 
 #include <stdio.h>
 
-#include "host/text.h"
+#include "host/screen/text.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/loader.h"
+#include "host/services/loader.h"
 
 #include <cxxabi.h>
 #include <dlfcn.h>

@@ -9,12 +9,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/command.h"
-#include "host/dispatch.h"
-#include "host/file_services.h"
-#include "host/screen.h"
-#include "host/tick_clock.h"
-#include "host/view_runner.h"
+#include "host/commands/command.h"
+#include "host/services/dispatch.h"
+#include "host/services/file_services.h"
+#include "host/screen/screen.h"
+#include "host/services/tick_clock.h"
+#include "host/runners/view_runner.h"
 #include "kerf/iso_block.h"
 
 namespace host {

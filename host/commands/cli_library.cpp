@@ -4,9 +4,9 @@
 #include <stdlib.h>
 
 #include "bridge/charset.h"
-#include "host/command.h"
-#include "host/loader.h"
-#include "host/text.h"
+#include "host/commands/command.h"
+#include "host/services/loader.h"
+#include "host/screen/text.h"
 
 namespace host {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/net_frames.h"
+#include "host/net/net_frames.h"
 
 #include <string.h>
 

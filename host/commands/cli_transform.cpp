@@ -13,13 +13,13 @@
 #include <filesystem>
 #include <map>
 
-#include "host/command.h"
-#include "host/file_services.h"
-#include "host/graphics_services.h"
-#include "host/loader.h"
-#include "host/screen.h"
-#include "host/tick_clock.h"
-#include "host/view_runner.h"
+#include "host/commands/command.h"
+#include "host/services/file_services.h"
+#include "host/services/graphics_services.h"
+#include "host/services/loader.h"
+#include "host/screen/screen.h"
+#include "host/services/tick_clock.h"
+#include "host/runners/view_runner.h"
 #include "kerf/transform.h"
 
 namespace host {

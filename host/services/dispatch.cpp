@@ -1,4 +1,4 @@
-#include "host/dispatch.h"
+#include "host/services/dispatch.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "host/view_runner.h"
+#include "host/runners/view_runner.h"
 
 #include <time.h>
 

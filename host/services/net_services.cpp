@@ -1,5 +1,5 @@
-#include "host/dispatch.h"
-#include "host/net_frames.h"
+#include "host/services/dispatch.h"
+#include "host/net/net_frames.h"
 
 namespace host {
 
