@@ -33,8 +33,8 @@ function(add_deliverable name)
     set(res_cpp ${CMAKE_BINARY_DIR}/generated/${name}_strings.cpp)
     file(GLOB res_txt ${CMAKE_SOURCE_DIR}/resources/${D_STRINGS}/*.txt)
     add_custom_command(OUTPUT ${res_cpp}
-      COMMAND mkres ${CMAKE_SOURCE_DIR}/resources/${D_STRINGS} ${res_cpp}
-      DEPENDS mkres ${res_txt}
+      COMMAND ${MKRES} ${CMAKE_SOURCE_DIR}/resources/${D_STRINGS} ${res_cpp}
+      DEPENDS mkres ${MKRES} ${res_txt}
       COMMENT "String tables of ${name}")
   endif()
   add_library(${name} SHARED ${D_SOURCES} ${res_cpp})
