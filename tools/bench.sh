@@ -3,6 +3,14 @@
 # a run on the project's machine.
 set -eu
 build=${1:-build}
+# Figures of an emulated run (tools/setup-32bit.sh) are not comparable with
+# native ones; the benchmarks label every figure with BENCH_RUN.
+if grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
+  export BENCH_RUN=emulated
+else
+  export BENCH_RUN=native
+fi
+echo "benchmark run: $BENCH_RUN (32-bit programs $([ $BENCH_RUN = native ] && echo 'run natively' || echo 'run through qemu-i386'))"
 mkdir -p "$build/bench-data"
 program="$build/bench-data/large.knf"
 [ -f "$program" ] || python3 examples/generate.py large 1000000 "$program"

@@ -40,13 +40,20 @@ for exe in "${targets[@]}"; do
   largest=$(find "$seeds" -type f -printf '%s\n' | sort -n | tail -1)
   max_len=$(( ${largest:-0} > max_len_default ? ${largest:-0} : max_len_default ))
   echo "fuzz $name: ${seconds}s"
+  # libFuzzer stops itself after $seconds; the outer limit catches a process
+  # that hangs instead (as a sanitizer can at exit under an emulator).
+  timeout --kill-after=30 $(( seconds * 2 + 120 )) \
   "$exe" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$name-" \
     "$work" "$seeds" >"$log" 2>&1
   rc=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1)
-  if [ $rc -ne 0 ]; then
+  if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
+    echo "fuzz $name HUNG: still running $(( seconds * 2 + 120 ))s after start; log: $log"
+    status=1
+    summary+=("$name: HUNG after ${runs:-?} runs")
+  elif [ $rc -ne 0 ]; then
     echo "fuzz $name FAILED (exit $rc); log: $log"
     grep -E 'ERROR|runtime error|check failed|Test unit written' "$log" | head -20
     status=1
