@@ -27,13 +27,25 @@ uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<
 }  // namespace
 
 AnvilHost::AnvilHost(uint32_t pool_size, uint32_t shared_size)
-    : pool_size_(pool_size), pool_(size_t{pool_size} + kGuardBytes, 0), shared_(shared_size, 0) {
-  memset(pool_.data() + pool_size, kGuardByte, kGuardBytes);
+    : pool_size_(pool_size),
+      pool_(size_t{pool_size} + kGuardBytes, 0),
+      own_shared_(std::make_unique<HostMemory>(shared_size)),
+      shared_(own_shared_.get()) {
+  FillRecord();
+}
+
+AnvilHost::AnvilHost(HostMemory& shared, uint32_t pool_size)
+    : pool_size_(pool_size), pool_(size_t{pool_size} + kGuardBytes, 0), shared_(&shared) {
+  FillRecord();
+}
+
+void AnvilHost::FillRecord() {
+  memset(pool_.data() + pool_size_, kGuardByte, kGuardBytes);
   SetSystemDirectory("C:\\SYSTEM\\");
   record_.size = sizeof record_;
   record_.pool_base = Address(pool_.data());
-  record_.pool_size = pool_size;
-  record_.shared_memory = shared_.data();
+  record_.pool_size = pool_size_;
+  record_.shared_memory = shared_->data();
   record_.flag_a = &flag_a_;
   record_.flag_b = &flag_b_;
   record_.cnc_record = cnc_.data();

@@ -4,7 +4,8 @@
 // An AnvilHost owns, for as long as it lives:
 //   - the pool block (configurable size), followed by guard bytes that let a
 //     test prove the library never wrote past the block's end;
-//   - the shared memory block (the control's large shared data area);
+//   - the shared memory block (the control's large shared data area), its
+//     own or one the host shares with the other libraries it loads;
 //   - the CNC state record, an array of 32-bit words (word 766: mode bits);
 //   - the system directory path, the message word, the byte flags A, B and
 //     the flag-bit array, six text areas and the sort preset;
@@ -17,10 +18,12 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "anvil/anvil_init.h"
+#include "host/services/host_memory.h"
 
 namespace host {
 
@@ -37,6 +40,8 @@ class AnvilHost {
 
   explicit AnvilHost(uint32_t pool_size = kDefaultPoolSize,
                      uint32_t shared_size = kDefaultSharedSize);
+  // Uses the host's shared block, which must outlive this object.
+  AnvilHost(HostMemory& shared, uint32_t pool_size = kDefaultPoolSize);
   AnvilHost(const AnvilHost&) = delete;
   AnvilHost& operator=(const AnvilHost&) = delete;
 
@@ -60,8 +65,9 @@ class AnvilHost {
   // True while every guard byte after the pool block is untouched.
   bool PoolGuardIntact() const;
 
-  uint8_t* shared_memory() { return shared_.data(); }
-  uint32_t shared_size() const { return static_cast<uint32_t>(shared_.size()); }
+  uint8_t* shared_memory() { return shared_->data(); }
+  uint32_t shared_size() const { return shared_->size(); }
+  HostMemory& shared() { return *shared_; }
   uint32_t* cnc_record() { return cnc_.data(); }
   uint32_t* functions() { return functions_.data(); }
 
@@ -73,11 +79,13 @@ class AnvilHost {
   void SetSortPreset(const std::string& text);
 
  private:
+  void FillRecord();
   static void CopyText(char* dest, size_t capacity, const std::string& text);
 
   uint32_t pool_size_;
   std::vector<uint8_t> pool_;
-  std::vector<uint8_t> shared_;
+  std::unique_ptr<HostMemory> own_shared_;
+  HostMemory* shared_;
   std::array<uint32_t, kCncWords> cnc_{};
   std::array<uint32_t, kFunctionEntries> functions_{};
   char system_directory_[kTextAreaSize] = {};

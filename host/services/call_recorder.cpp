@@ -6,9 +6,48 @@
 
 namespace host {
 
+namespace {
+
+std::string DescribeDisplay(const GdiCall& c) {
+  char buf[200];
+  switch (c.word) {
+    case 18:
+      snprintf(buf, sizeof buf, "DisplaySetColors fg=%d bg=%d", c.fg, c.bg);
+      break;
+    case 21:
+      snprintf(buf, sizeof buf, "DisplayFill (%d,%d) %dx%d", c.x, c.y, c.w, c.h);
+      break;
+    case 24:
+      snprintf(buf, sizeof buf, "DisplayLine (%d,%d)-(%d,%d) pattern=0x%04X", c.x, c.y, c.x2, c.y2, c.pattern);
+      break;
+    case 25:
+      snprintf(buf, sizeof buf, "DisplayArc centre=(%d,%d) start=(%d,%d) end=(%d,%d) %d", c.x, c.y, c.x2, c.y2,
+               c.x3, c.y3, c.value);
+      break;
+    case 33:
+      if (c.columns < 0)
+        snprintf(buf, sizeof buf, "DisplayTextStyle (%d,%d) fg=%d bg=%d font=%d", c.x, c.y, c.fg, c.bg, c.font);
+      else
+        snprintf(buf, sizeof buf, "DisplayTextStyle (%d,%d) columns=%d rows=%d fg=%d bg=%d font=%d", c.x, c.y,
+                 c.columns, c.rows, c.fg, c.bg, c.font);
+      break;
+    case 35:
+      return std::string("DisplayWriteText \"") + ZorvToUtf8(c.text) + "\"";
+    case 46:
+      return std::string("DisplayWriteChar \"") + ZorvToUtf8(c.text) + "\"";
+    default:
+      snprintf(buf, sizeof buf, "DisplayWord %d", c.word);
+      break;
+  }
+  return buf;
+}
+
+}  // namespace
+
 std::string GdiCall::Describe() const {
   char buf[160];
   if (!error.empty()) return std::string(service) + " refused: " + error;
+  if (word >= 0) return DescribeDisplay(*this);
   switch (slot) {
     case 0:
       snprintf(buf, sizeof buf, "GdiSetColors fg=%d bg=%d", fg, bg);

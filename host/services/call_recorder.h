@@ -9,8 +9,10 @@
 
 namespace host {
 
+// One call of a graphics-table slot or of a display-block word.
 struct GdiCall {
-  int slot = -1;
+  int slot = -1;             // graphics table slot (-1 for a display word)
+  int word = -1;             // display block word (-1 for a graphics slot)
   const char* service = "";  // "GdiLine", ...
   int count = 0;             // argument count as dispatched
   // Decoded arguments; which fields a slot uses is listed in Describe().

@@ -1,0 +1,247 @@
+#include "host/services/display_services.h"
+
+#include <math.h>
+#include <string.h>
+
+#include <string>
+
+#include "host/screen/font.h"
+#include "host/services/dispatch.h"
+
+namespace host {
+namespace {
+
+int16_t Low(uint32_t packed) { return static_cast<int16_t>(packed & 0xFFFF); }
+int16_t High(uint32_t packed) { return static_cast<int16_t>(packed >> 16); }
+
+// Fonts 0 and 38 are the large face; the screen draws them as its font 0.
+int ScreenFont(int display_font) { return display_font == 0 || display_font == 38 ? 0 : 2; }
+
+// Longer texts than this cannot fit on any screen the simulator draws.
+constexpr size_t kMaxText = 4096;
+
+constexpr double kTwoPi = 6.283185307179586;
+
+}  // namespace
+
+DisplayServices::DisplayServices(Screen& screen, TextStyle style) : screen_(screen), style_(style) {
+  for (int k = 0; k <= 14; ++k) block_[kDisplayPaletteFirst + k] = static_cast<uint8_t>(k);
+  block_[BARVA_TMZELENA] = 22;
+  block_[BARVA_36] = 244;
+  block_[BARVA_ZELENA_MENU] = 15;
+  for (int word = kDisplaySetColors; word <= kDisplayLastWord; ++word) {
+    switch (word) {
+      case kDisplaySetColors: Register(word, "DisplaySetColors", 2, &DisplayServices::SetColors); break;
+      case kDisplayFill: Register(word, "DisplayFill", 2, &DisplayServices::Fill); break;
+      case kDisplayLine: Register(word, "DisplayLine", 3, &DisplayServices::Line); break;
+      case kDisplayArc: Register(word, "DisplayArc", 4, &DisplayServices::Arc); break;
+      case kDisplayTextStyle: Register(word, "DisplayTextStyle", 5, &DisplayServices::TextStyleCall); break;
+      case kDisplayWriteText: Register(word, "DisplayWriteText", 1, &DisplayServices::WriteText); break;
+      case kDisplayWriteChar: Register(word, "DisplayWriteChar", 1, &DisplayServices::WriteChar); break;
+      default: Register(word, "DisplayWord", -1, &DisplayServices::Refuse); break;
+    }
+  }
+}
+
+DisplayServices::~DisplayServices() {
+  for (uint32_t handle : handles_) UnregisterService(handle);
+}
+
+HostDispatch DisplayServices::dispatch() const { return HostDispatchEntry; }
+
+uint32_t DisplayServices::handle(int word) const {
+  if (word < 0 || word > kDisplayLastWord) return 0;
+  uint32_t h;
+  memcpy(&h, block_ + 4 * word, sizeof h);
+  return h;
+}
+
+void DisplayServices::set_palette(int byte, uint8_t colour) {
+  if (byte >= kDisplayPaletteFirst && byte <= kDisplayPaletteLast) block_[byte] = colour;
+}
+
+void DisplayServices::remove_word(int word) {
+  if (word >= kDisplaySetColors && word <= kDisplayLastWord) memset(block_ + 4 * word, 0, 4);
+}
+
+// count -1: any count is accepted by the handler (the refusing one).
+void DisplayServices::Register(int word, const char* name, int count, Handler handler) {
+  uint32_t handle = RegisterService(name, [this, word, name, count, handler](int given, va_list args) {
+    GdiCall call;
+    call.word = word;
+    call.service = name;
+    call.count = given;
+    int result;
+    if (count >= 0 && given != count) {
+      call.error = "expects " + std::to_string(count) + " arguments, got " + std::to_string(given);
+      result = 0;
+    } else {
+      result = (this->*handler)(call, args);
+    }
+    call.result = result;
+    recorder_.Record(std::move(call));
+    return result;
+  });
+  memcpy(block_ + 4 * word, &handle, sizeof handle);
+  handles_.push_back(handle);
+}
+
+int DisplayServices::SetColors(GdiCall& call, va_list args) {
+  uint32_t fg = va_arg(args, uint32_t), bg = va_arg(args, uint32_t);
+  call.args = {fg, bg};
+  fg_ = static_cast<uint8_t>(fg);
+  bg_ = static_cast<uint8_t>(bg);
+  call.fg = fg_;
+  call.bg = bg_;
+  return 1;
+}
+
+int DisplayServices::Fill(GdiCall& call, va_list args) {
+  uint32_t at = va_arg(args, uint32_t), size = va_arg(args, uint32_t);
+  call.args = {at, size};
+  call.x = Low(at);
+  call.y = High(at);
+  call.w = Low(size);
+  call.h = High(size);
+  call.fg = fg_;
+  screen_.FillRect(call.x, call.y, call.w, call.h, fg_);
+  return 1;
+}
+
+int DisplayServices::Line(GdiCall& call, va_list args) {
+  uint32_t from = va_arg(args, uint32_t), to = va_arg(args, uint32_t);
+  uint32_t pattern = va_arg(args, uint32_t);
+  call.args = {from, to, pattern};
+  call.x = Low(from);
+  call.y = High(from);
+  call.x2 = Low(to);
+  call.y2 = High(to);
+  call.pattern = static_cast<uint16_t>(pattern);
+  call.fg = fg_;
+  screen_.Line(call.x, call.y, call.x2, call.y2, static_cast<uint16_t>(pattern), fg_);
+  return 1;
+}
+
+int DisplayServices::Arc(GdiCall& call, va_list args) {
+  uint32_t centre = va_arg(args, uint32_t), start = va_arg(args, uint32_t);
+  uint32_t end = va_arg(args, uint32_t), last = va_arg(args, uint32_t);
+  call.args = {centre, start, end, last};
+  call.x = Low(centre);
+  call.y = High(centre);
+  call.x2 = Low(start);
+  call.y2 = High(start);
+  call.x3 = Low(end);
+  call.y3 = High(end);
+  call.value = static_cast<int>(last);
+  call.fg = fg_;
+  // Angles as seen on the screen: y grows downwards, so it is negated.
+  double sx = call.x2 - call.x, sy = call.y - call.y2;
+  double ex = call.x3 - call.x, ey = call.y - call.y3;
+  double radius = sqrt(sx * sx + sy * sy);
+  if (radius < 0.5) {
+    screen_.Plot(call.x, call.y, fg_);
+    return 1;
+  }
+  double from = atan2(sy, sx);
+  double sweep = kTwoPi;
+  if (start != end) {
+    sweep = atan2(ey, ex) - from;
+    while (sweep <= 0) sweep += kTwoPi;
+  }
+  // Chords of about two pixels, at least eight per arc.
+  int steps = static_cast<int>(ceil(sweep * radius / 2.0));
+  if (steps < 8) steps = 8;
+  int px = call.x2, py = call.y2;
+  for (int i = 1; i <= steps; ++i) {
+    double a = from + sweep * i / steps;
+    int qx = call.x + static_cast<int>(lround(radius * cos(a)));
+    int qy = call.y - static_cast<int>(lround(radius * sin(a)));
+    screen_.Line(px, py, qx, qy, 0xFFFF, fg_);
+    px = qx;
+    py = qy;
+  }
+  return 1;
+}
+
+int DisplayServices::TextStyleCall(GdiCall& call, va_list args) {
+  uint32_t a[5];
+  for (uint32_t& v : a) v = va_arg(args, uint32_t);
+  call.args.assign(a, a + 5);
+  uint32_t font, fg, bg;
+  TextCursor next;
+  if (style_ == TextStyle::kScreen) {
+    next.columns = static_cast<int>(a[1] & 0xFF);
+    next.rows = static_cast<int>((a[1] >> 8) & 0xFF);
+    fg = a[2];
+    bg = a[3];
+    font = a[4];
+  } else {
+    font = a[1];
+    fg = a[2];
+    bg = a[3];
+  }
+  next.left = call.x = Low(a[0]);
+  next.top = call.y = High(a[0]);
+  next.fg = static_cast<uint8_t>(fg);
+  next.bg = static_cast<uint8_t>(bg);
+  next.font = static_cast<int>(font);
+  call.columns = next.columns;
+  call.rows = next.rows;
+  call.fg = next.fg;
+  call.bg = next.bg;
+  call.font = next.font;
+  text_ = next;
+  return 1;
+}
+
+void DisplayServices::PutChar(uint8_t code) {
+  if (code == '\n') {
+    text_.column = 0;
+    ++text_.row;
+    return;
+  }
+  if (code == '\r') {
+    text_.column = 0;
+    return;
+  }
+  bool inside = (text_.columns < 0 || text_.column < text_.columns) && (text_.rows < 0 || text_.row < text_.rows);
+  if (inside) {
+    int font = ScreenFont(text_.font);
+    const TextFace& face = FaceForGdiFont(font);
+    screen_.DrawChar(text_.left + text_.column * face.cell_width, text_.top + text_.row * face.cell_height, code,
+                     font, text_.fg, text_.bg);
+  }
+  ++text_.column;
+}
+
+int DisplayServices::WriteText(GdiCall& call, va_list args) {
+  const char* text = va_arg(args, const char*);
+  call.args = {reinterpret_cast<uint32_t>(text)};
+  if (text == nullptr) {
+    call.error = "null text";
+    return 0;
+  }
+  size_t length = strnlen(text, kMaxText);
+  call.text.assign(text, length);
+  call.x = text_.left;
+  call.y = text_.top;
+  for (size_t i = 0; i < length; ++i) PutChar(static_cast<uint8_t>(text[i]));
+  return 1;
+}
+
+int DisplayServices::WriteChar(GdiCall& call, va_list args) {
+  uint32_t c = va_arg(args, uint32_t);
+  call.args = {c};
+  call.value = static_cast<int>(c & 0xFF);
+  call.text.assign(1, static_cast<char>(c & 0xFF));
+  PutChar(static_cast<uint8_t>(c));
+  return 1;
+}
+
+int DisplayServices::Refuse(GdiCall& call, va_list args) {
+  for (int i = 0; i < call.count && i < 8; ++i) call.args.push_back(va_arg(args, uint32_t));
+  call.error = "no service at word " + std::to_string(call.word);
+  return 0;
+}
+
+}  // namespace host
