@@ -154,7 +154,7 @@ uint32_t RunEngine(IsoView* iv) {
     int read = ReadLine(iv);
     if (read != 0 && read != 1) {  // a failed file read; its text is set
       v->failed = v->finished = true;
-      return 1;
+      continue;
     }
     if (v->pass == ViewPass::kMeasuring) {
       if (read == 1) {

@@ -77,12 +77,14 @@ void RefreshStatus(KerfView* v, bool program_given) {
   }
   TextAppendRepeat(&b, ' ', 34);
   uint32_t now = Now(v);
-  bool changed = !v->status_shown || strcmp(text, v->status_text) != 0;
+  // The last shown text and its time start cleared, so the first call with
+  // something to show writes it. Once finished the line is written on every
+  // call: a host that repainted its screen over the view gets it back.
+  bool changed = strcmp(text, v->status_text) != 0;
   bool due = ElapsedMs(now, v->status_time) > kStatusRefreshMs;
-  bool final_refresh = v->finished && program_given;
-  if (!(changed && (due || final_refresh))) return;
+  bool finished_refresh = v->finished && program_given;
+  if (!(changed && due) && !finished_refresh) return;
   memcpy(v->status_text, text, sizeof text);
-  v->status_shown = true;
   v->status_time = now;
   WriteLine(v->status_line, text);
 }
@@ -106,9 +108,9 @@ void RefreshInfo(KerfView* v, double size_divisor) {
     TextAppendUnsigned(&b, ShownSize(v->height, size_divisor));
     TextAppend(&b, "    ");
   }
-  if (v->info_shown && strcmp(text, v->info_text) == 0) return;
+  // The last shown text starts empty: an empty line is never written.
+  if (strcmp(text, v->info_text) == 0) return;
   memcpy(v->info_text, text, sizeof text);
-  v->info_shown = true;
   WriteLine(v->info_line, text);
 }
 
@@ -295,7 +297,6 @@ uint32_t KerfViewStart(KerfView* v, const VIEW_INFO* info) {
   GdiRect(v->area.x1 - 1, v->area.y1 - 1, v->area.x2 + 1, v->area.y2 + 1, kPatternSolid);
   v->reader.weight = ProgressWeight::kMeasuring;
   v->start_time = Now(v);
-  v->status_time = v->start_time;
   return 0;
 }
 
@@ -331,10 +332,13 @@ bool AppendToCopy(KerfView* v, const char* raw, uint32_t* copy_handle, bool* cop
   return FspWrite(*copy_handle, "\r\n", 2) == 0;
 }
 
-uint32_t SelectionFailed(KerfView* v, uint32_t copy_handle, bool copy_open) {
+// Ends the selection with `text` (a failed open, seek or write shows an
+// operation error; a failed read the reader's own text).
+uint32_t SelectionFailed(KerfView* v, uint32_t copy_handle, bool copy_open,
+                         uint32_t text = kerf_text::kFileOperation) {
   if (copy_open) FspClose(copy_handle);
   v->reader.error = true;
-  v->reader.error_text = kerf_text::kFileOperation;
+  v->reader.error_text = text;
   v->failed = true;
   RefreshLines(v);
   return 5;
@@ -381,7 +385,7 @@ uint32_t KerfShapePartSel(KerfView* v, const VIEW_INFO* info) {
       result = 2;
       break;
     }
-    if (read != 0) return SelectionFailed(v, copy_handle, copy_open);
+    if (read != 0) return SelectionFailed(v, copy_handle, copy_open, v->reader.error_text);
     char line[kMaxLineLength + 1];
     memcpy(line, v->reader.line, sizeof line);
     double m[4] = {0, 0, 0, 0};

@@ -39,8 +39,7 @@ struct KerfView {
   GdiRectI window, status_line, info_line, area;
   char status_text[kViewLineText];
   char info_text[kViewLineText];
-  bool status_shown, info_shown;
-  uint32_t status_time;        // ms of the last status refresh
+  uint32_t status_time;        // ms of the last status refresh (0 before the first)
   uint32_t start_time;
   uint8_t part_state;
   bool finished;
@@ -73,6 +72,6 @@ inline void WidenExtents(ViewExtents* e, double x, double y) {
 // to the first line (keeping the progress counted so far).
 void BeginDrawingPass(KerfView* v);
 // Refreshes the status line and the information line. The information line
-// shows the program's size divided by `size_divisor`; a finished view blanks
-// its status line at once when it had a program (`program_given`).
+// shows the program's size divided by `size_divisor`; a finished view that
+// had a program (`program_given`) writes its blank status line on every call.
 void RefreshViewLines(KerfView* v, double size_divisor, bool program_given);

@@ -12,6 +12,7 @@
 #include "host/runners/view_runner.h"
 #include "kerf/view.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/written_texts.h"
 
 namespace {
 
@@ -44,6 +45,9 @@ class ProgramView : public ::testing::Test {
       if (c.slot == slot) out.push_back(c);
     return out;
   }
+  // The last text of the information line (its box's top 21 pixels above
+  // the window's bottom); a finished view writes its status line after it.
+  std::string InfoText() { return testing_support::LastTextAt(recorder(), 599 - 21); }
   // Texts written so far, in order, as UTF-8.
   std::vector<std::string> Texts() {
     std::vector<std::string> out;
@@ -192,7 +196,7 @@ TEST_F(ProgramView, ArcWithUnreachableCentreIsDrawn) {
   runner->Cont();
   EXPECT_EQ(runner->Cont(), 2u);
   EXPECT_FALSE(Calls(kGdiLine).empty());
-  std::string info = Texts().back();
+  std::string info = InfoText();
   EXPECT_EQ(info.find("nan"), std::string::npos);
   EXPECT_EQ(info, "20x20    ");
 }
@@ -224,7 +228,7 @@ TEST_F(ProgramView, MalformedLineStopsTheViewButNotInsideASkippedSection) {
   runner->Start();
   runner->Cont();
   EXPECT_EQ(runner->Cont(), 2u);
-  EXPECT_EQ(Texts().back(), "1x1    ");
+  EXPECT_EQ(InfoText(), "1x1    ");
   runner->Stop();
   Load("+10+10\r\n+10 +10\r\n");
   runner->Start();
@@ -238,7 +242,7 @@ TEST_F(ProgramView, ReadFailureEndsTheViewWithItsText) {
   runner->Start();
   runner->Cont();
   EXPECT_EQ(runner->Cont(), 2u);
-  EXPECT_EQ(Texts().back(), "File reading error");
+  EXPECT_EQ(InfoText(), "File reading error");
 }
 
 TEST_F(ProgramView, RapidMovesAreDashed) {
