@@ -147,6 +147,7 @@ bool ClipLine(T* x1, T* y1, T* x2, T* y2, Truncate truncate) {
   return false;
 }
 
+bool Finite(double v) { return v - v == 0; }
 int32_t TruncateToInt(double v) { return static_cast<int32_t>(v); }
 double KeepExact(double v) { return v; }
 int32_t RoundHalfUp(double v) { return static_cast<int32_t>(v + 0.5); }
@@ -163,8 +164,9 @@ void GdiLineI(const GdiPointI& a, const GdiPointI& b, uint16_t pattern) {
 }
 
 void GdiLineF(double x1, double y1, double x2, double y2, uint16_t pattern) {
-  // NaN ends (a degenerate transformation) have no place on the screen.
-  if (x1 != x1 || y1 != y1 || x2 != x2 || y2 != y2) return;
+  // Non-finite ends (a degenerate transformation, a point at the eye of a
+  // perspective) have no place on the screen; clipping them would make NaN.
+  if (!Finite(x1) || !Finite(y1) || !Finite(x2) || !Finite(y2)) return;
   if (!ClipLine(&x1, &y1, &x2, &y2, KeepExact)) return;
   GdiLine(PackPoint(RoundHalfUp(x1), RoundHalfUp(y1)), PackPoint(RoundHalfUp(x2), RoundHalfUp(y2)),
           pattern);

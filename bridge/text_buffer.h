@@ -21,3 +21,6 @@ void TextAppendChar(TextBuffer* b, char c);
 void TextAppendRepeat(TextBuffer* b, char c, uint32_t count);
 void TextAppendUnsigned(TextBuffer* b, uint32_t value);
 void TextAppendSigned(TextBuffer* b, int32_t value);
+// Fixed-point decimal with `decimals` places (at most 9), rounded half up;
+// "nan", "inf" for values that are not finite.
+void TextAppendFixed(TextBuffer* b, double value, uint32_t decimals);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bridge/host_api.h"
+#include "bridge/view_clock.h"
 
 #pragma pack(push, 1)
 struct VIEW_INFO {
@@ -43,17 +44,7 @@ static_assert(offsetof(VIEW_INFO, diameter) == 46);
 static_assert(offsetof(VIEW_INFO, text) == 47);
 static_assert(offsetof(VIEW_INFO, text_length) == 51);
 
-// Milliseconds of the host's tick counter: counter / (frequency / 1000),
-// bit-inverted when the counter counts down. A frequency below 1000 ticks
-// per second would divide by zero; its ticks are taken as milliseconds.
+// Milliseconds of the host's tick counter (the views' common rule).
 inline uint32_t ViewMilliseconds(const VIEW_INFO* info) {
-  if (info->ticks == nullptr) return 0;
-  uint32_t per_ms = info->tick_frequency / 1000;
-  if (per_ms == 0) per_ms = 1;
-  uint32_t ms = *info->ticks / per_ms;
-  return info->counts_down ? ~ms : ms;
-}
-
-inline uint32_t ElapsedMs(uint32_t now, uint32_t then) {
-  return now >= then ? now - then : then - now;
+  return ViewMilliseconds(info->ticks, info->tick_frequency, info->counts_down != 0);
 }

@@ -4,6 +4,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -11,5 +12,12 @@ namespace host {
 // padding). False with a message in *error (if given) on failure.
 bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* rgb,
                  std::string* error);
+
+// Writes an animated PNG: every frame a whole width x height RGB image
+// (as above), each shown for `delay_ms` (at most 65535), looping for ever.
+// Viewers without animation show the first frame.
+bool WriteApngRgb(const std::string& path, int width, int height,
+                  const std::vector<std::vector<uint8_t>>& frames, uint32_t delay_ms,
+                  std::string* error);
 
 }  // namespace host

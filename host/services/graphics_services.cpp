@@ -59,6 +59,7 @@ void GraphicsServices::Register(int slot, const char* name, int count, Handler h
       result = (this->*handler)(call, args);
     }
     call.result = result;
+    ++calls_;
     recorder_.Record(std::move(call));
     return result;
   });

@@ -72,6 +72,9 @@ class GraphicsServices {
   Screen& screen() { return screen_; }
   CallRecorder& recorder() { return recorder_; }
 
+  // Service calls received since construction (recorded or not).
+  uint64_t calls() const { return calls_; }
+
   uint8_t foreground() const { return fg_; }
   uint8_t background() const { return bg_; }
 
@@ -111,6 +114,7 @@ class GraphicsServices {
   uint8_t bg_ = 0;
   TextBox box_;
   std::map<uint32_t, SavedArea> saved_;
+  uint64_t calls_ = 0;
 };
 
 }  // namespace host
