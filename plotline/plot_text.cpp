@@ -76,9 +76,12 @@ void ComposeTop(const PlotContext* c, const _PLOTLINE* r, char* out, uint32_t si
     for (const char* joint : kJoints) {
       p = MakeTextBuffer(part, sizeof part);
       TextAppendChar(&p, '[');
+      bool any = false;
       for (int i = 0; i < n; ++i) {
-        if (i > 0) TextAppend(&p, joint);
+        if (!HasName(r->axis[fields[i]])) continue;  // an unnamed axis adds no joint
+        if (any) TextAppend(&p, joint);
         AppendName(&p, r->axis[fields[i]]);
+        any = true;
       }
       TextAppend(&p, "]  ");
       if ((done = AppendIfFits(&b, part, limit))) break;
