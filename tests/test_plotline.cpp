@@ -8,6 +8,7 @@
 #include <set>
 
 #include "host/runners/plotline_runner.h"
+#include "host/screen/png.h"
 #include "host/services/dispatch.h"
 #include "plotline/plotline.h"
 
@@ -234,6 +235,71 @@ TEST_F(PlotInner, SlicesStayInTheirBudget) {
     EXPECT_EQ(drawn, n) << "frequency " << row.frequency;
     EXPECT_FALSE(c.draw.stopped);
   }
+}
+
+// The table turns busy while the path is drawn: drawing stops at that block
+// with the "!" of colour 13, and a redraw after the table is ready again
+// draws everything.
+TEST_F(PlotInner, BusyTableStopsTheDrawingUntilARedraw) {
+  LoadLine(&cnc, 400, 300, 20);
+  Init();
+  PlotBuildView(&c, &r);
+  memset(&c.draw, 0, sizeof c.draw);
+  PlotFullRedraw(&c, &r);
+  host::SetDispatchObserver([&](uint32_t, int) { ticks = ticks + 100; });
+  uint32_t drawn = PlotDrawSlice(&c, &r);
+  ASSERT_GT(drawn, 0u);
+  ASSERT_LT(drawn, 400u);
+  cnc.busy_a = 1;
+  EXPECT_EQ(PlotDrawSlice(&c, &r), 0u);
+  EXPECT_TRUE(c.draw.stopped);
+  EXPECT_EQ(c.draw.next, -1);
+  PlotRefreshLines(&c, &r, true);
+  EXPECT_EQ(c.draw.top_text[strlen(c.draw.top_text) - 5], '!');
+  cnc.busy_a = 0;
+  PlotHandleKey(&c, &r, 33);
+  uint32_t total = 0;
+  for (int call = 0; call < 2000 && c.draw.pass != kPassExecuted; ++call) total += PlotDrawSlice(&c, &r);
+  host::SetDispatchObserver(nullptr);
+  EXPECT_EQ(total, 400u);
+  EXPECT_FALSE(c.draw.stopped);
+}
+
+TEST(ApngWriter, FramesFollowTheAnimationChunks) {
+  const int w = 4, h = 3;
+  std::vector<std::vector<uint8_t>> frames(3, std::vector<uint8_t>(w * h * 3, 0));
+  frames[1][0] = 255;
+  frames[2][5] = 7;
+  std::string path = ::testing::TempDir() + "/anim.png", error;
+  ASSERT_TRUE(host::WriteApngRgb(path, w, h, frames, 120, &error)) << error;
+  FILE* f = fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<uint8_t> bytes(1 << 16);
+  bytes.resize(fread(bytes.data(), 1, bytes.size(), f));
+  fclose(f);
+  auto be = [&](size_t at) {
+    return uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 | uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+  };
+  std::vector<std::string> types;
+  std::vector<uint32_t> sequence;
+  for (size_t at = 8; at + 12 <= bytes.size(); at += 12 + be(at)) {
+    std::string type(bytes.begin() + at + 4, bytes.begin() + at + 8);
+    types.push_back(type);
+    if (type == "fcTL" || type == "fdAT") sequence.push_back(be(at + 8));
+    if (type == "acTL") {
+      EXPECT_EQ(be(at + 8), 3u) << "frame count";
+    }
+    // Each chunk's CRC covers its type and data.
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = at + 4; i < at + 8 + be(at); ++i) {
+      crc ^= bytes[i];
+      for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    EXPECT_EQ(~crc, be(at + 8 + be(at))) << type;
+  }
+  EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "acTL", "fcTL", "IDAT", "fcTL", "fdAT", "fcTL", "fdAT", "IEND"}));
+  EXPECT_EQ(sequence, (std::vector<uint32_t>{0, 1, 2, 3, 4}));
+  EXPECT_FALSE(host::WriteApngRgb(path, w, h, {std::vector<uint8_t>(5)}, 120, &error)) << "a frame of the wrong size";
 }
 
 // ---- Through the library's exports -------------------------------------------

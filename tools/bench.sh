@@ -15,4 +15,5 @@ mkdir -p "$build/bench-data"
 program="$build/bench-data/large.knf"
 [ -f "$program" ] || python3 examples/generate.py large 1000000 "$program"
 "$build/bin/view_bench" "$program"
+"$build/bin/plotline_bench" 1000000
 "$(dirname "$0")/vsftpd-bench.sh" "$build"

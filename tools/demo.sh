@@ -36,6 +36,23 @@ written+=("out/iso_bracket_g90.png" "out/iso_gasket_g91.png" "out/iso_shaft_lath
   --png out/nest_matrix.png --quiet
 written+=("out/nest_pairs.png" "out/nest_pairs.knf" "out/nest_dialog.png" "out/nest_matrix.png"
           "out/nest_matrix.knf")
+# Path view: a flat part in plan, a bevel path with Z moves on a type F
+# machine in axonometry and perspective, the part on a mirrored and on a
+# swapped machine, and a run followed as an animated PNG.
+pl=examples/plotline
+"$hostsim" plotline $pl/flange_plate.nc --machine $pl/plain.machine --keys 34,35 \
+  --png out/plotline_plan.png --quiet
+"$hostsim" plotline $pl/bevel_path.nc --machine $pl/bevel_f.machine --view axo \
+  --png out/plotline_axo.png --quiet
+"$hostsim" plotline $pl/bevel_path.nc --machine $pl/bevel_f.machine --view persp \
+  --png out/plotline_persp.png --quiet
+"$hostsim" plotline $pl/flange_plate.nc --machine $pl/mirrored.machine --png out/plotline_mirrored.png --quiet
+"$hostsim" plotline $pl/flange_plate.nc --machine $pl/swapped.machine --png out/plotline_swapped.png --quiet
+"$hostsim" plotline $pl/flange_plate.nc --machine $pl/plain.machine --keys 22 --run out/plotline_run \
+  --apng out/plotline_run.png --png out/plotline_ran.png --quiet
+written+=("out/plotline_plan.png" "out/plotline_axo.png" "out/plotline_persp.png"
+          "out/plotline_mirrored.png" "out/plotline_swapped.png" "out/plotline_run.png"
+          "out/plotline_ran.png")
 if [ -x "$build/bin/hostsim" ] && "$hostsim" 2>&1 | grep -q screen-test; then
   "$hostsim" screen-test --png out/graphics.png >/dev/null
   written+=("out/graphics.png")

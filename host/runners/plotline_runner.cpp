@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "host/runners/drawing_library.h"
+
 namespace host {
 
 PlotlineRunner::PlotlineRunner(Screen& screen, CncState& cnc, const volatile uint32_t* ticks,
@@ -14,22 +16,15 @@ PlotlineRunner::PlotlineRunner(Screen& screen, CncState& cnc, const volatile uin
 bool PlotlineRunner::Load(const PlotlineOptions& options, std::string* error) {
   options_ = options;
   if (!library_.Open(LibraryPath(options.library), error)) return false;
-  auto fsp_init = library_.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
-  auto gdi_init = library_.Bind<int (*)(const GDI_INIT_PARAMS*)>("GDIInit");
-  auto loc_init = library_.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
   auto cnc_init = library_.Bind<int (*)(RECORDCNC_INIT_PARAMS*)>("RecordCNCInit");
   prefix_ = library_.Bind<ScreenFn>("PREFIX_PLOTLINE");
   data_ = library_.Bind<ScreenFn>("DATA_PLOTLINE");
-  if (!fsp_init || !gdi_init || !loc_init || !cnc_init || !prefix_ || !data_) {
+  if (!cnc_init || !prefix_ || !data_) {
     if (error) *error = options.library + " lacks the path view exports";
     return false;
   }
-  fsp_init(&files_.table());
-  gdi_init(&graphics_.table());
-  if (!loc_init(nullptr, options.language)) {
-    if (error) *error = options.library + " has no texts for language " + std::to_string(options.language);
+  if (!InitDrawingLibrary(library_, options.library, files_.table(), graphics_.table(), options.language, error))
     return false;
-  }
   cnc_init(cnc_.record());
 
   // The view record: window, request, the axes as the display record shows

@@ -2,6 +2,8 @@
 
 #include <time.h>
 
+#include "host/runners/drawing_library.h"
+
 namespace host {
 
 namespace {
@@ -19,23 +21,16 @@ ViewRunner::ViewRunner(FileServices& files, Screen& screen, const volatile uint3
 bool ViewRunner::Load(const ViewOptions& options, std::string* error) {
   options_ = options;
   if (!library_.Open(LibraryPath(options.library), error)) return false;
-  auto fsp_init = library_.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
-  auto gdi_init = library_.Bind<int (*)(const GDI_INIT_PARAMS*)>("GDIInit");
-  auto loc_init = library_.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
   start_ = library_.Bind<ViewFn>("ViewStart");
   cont_ = library_.Bind<ViewFn>("ViewCont");
   stop_ = library_.Bind<ViewFn>("ViewStop");
   parts_ = library_.Bind<ViewFn>("ShapePartSel");
-  if (!fsp_init || !gdi_init || !loc_init || !start_ || !cont_ || !stop_ || !parts_) {
+  if (!start_ || !cont_ || !stop_ || !parts_) {
     if (error) *error = options.library + " lacks the view exports";
     return false;
   }
-  fsp_init(&files_.table());
-  gdi_init(&graphics_.table());
-  if (!loc_init(nullptr, options.language)) {
-    if (error) *error = options.library + " has no texts for language " + std::to_string(options.language);
+  if (!InitDrawingLibrary(library_, options.library, files_.table(), graphics_.table(), options.language, error))
     return false;
-  }
   info_ = VIEW_INFO{};
   info_.path = options_.program_dos_path.c_str();
   info_.left = static_cast<uint16_t>(options.left);
