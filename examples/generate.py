@@ -9,6 +9,7 @@ Kerf program format: one line per code or relative move, in 0.1 mm.
 
 usage: generate.py examples            the bundled examples (into folder)
        generate.py large N OUT.knf     a sheet of parts with N lines
+       generate.py large-iso N OUT.nc  the same sheet as an ISO program of N blocks
 """
 import math
 import sys
@@ -146,11 +147,62 @@ def large(n, path):
     p.write(path)
 
 
+def kerf_numbers(text):
+    """The signed numbers of a Kerf move line (2, or 4 for an arc)."""
+    numbers, sign, digits = [], None, ""
+    for ch in text:
+        if ch in "+-":
+            if sign is not None:
+                numbers.append(int(digits or "0") * (1 if sign == "+" else -1))
+            sign, digits = ch, ""
+        else:
+            digits += ch
+    if digits:
+        numbers.append(int(digits) * (1 if sign == "+" else -1))
+    return numbers
+
+
+def large_iso(n, path):
+    """The sheet of `large` as ISO blocks in absolute millimetres (G90)."""
+    p = Program()
+    col = 0
+    while len(p.lines) < 2 * n:  # code lines become no block of their own
+        ox, oy = (col % 40) * 3400, (col // 40) * 3400
+        if col % 2:
+            bracket(p, ox, oy)
+        else:
+            flange(p, ox + 1700, oy + 1700)
+        col += 1
+    blocks = ['"sheet of parts"', "%", "G90"]
+    x = y = 0
+    mode = "G1"
+    for text in p.lines:
+        if len(blocks) >= n - 1:
+            break
+        if text in ("5", "6"):
+            mode = "G0" if text == "5" else "G1"
+        elif text[0] in "+-":
+            numbers = kerf_numbers(text)
+            x, y = x + numbers[0], y + numbers[1]
+            if len(numbers) == 2:
+                blocks.append(f"{mode} X{x / 10:g} Y{y / 10:g}")
+            else:
+                word = "G3" if text[-1] == "+" else "G2"
+                blocks.append(f"{word} X{x / 10:g} Y{y / 10:g} I{numbers[2] / 10:g} J{numbers[3] / 10:g}")
+        elif not text[0].isdigit():
+            blocks.append(f'"{text}"')
+    blocks.append("M30")
+    with open(path, "w", newline="") as f:
+        f.write("\r\n".join(blocks) + "\r\n")
+
+
 if __name__ == "__main__":
     if len(sys.argv) >= 2 and sys.argv[1] == "examples":
         examples(sys.argv[2] if len(sys.argv) > 2 else ".")
     elif len(sys.argv) == 4 and sys.argv[1] == "large":
         large(int(sys.argv[2]), sys.argv[3])
+    elif len(sys.argv) == 4 and sys.argv[1] == "large-iso":
+        large_iso(int(sys.argv[2]), sys.argv[3])
     else:
         print(__doc__)
         sys.exit(2)

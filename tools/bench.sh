@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Benchmarks. Figures are printed; the README's performance section records
-# a run on the project's machine.
+# Benchmarks. Figures are printed, each marked native or emulated; the
+# README's performance section records runs on the project's machine.
 set -eu
 build=${1:-build}
 # Figures of an emulated run (tools/setup-32bit.sh) are not comparable with
@@ -13,7 +13,9 @@ fi
 echo "benchmark run: $BENCH_RUN (32-bit programs $([ $BENCH_RUN = native ] && echo 'run natively' || echo 'run through qemu-i386'))"
 mkdir -p "$build/bench-data"
 program="$build/bench-data/large.knf"
+iso_program="$build/bench-data/large.nc"
 [ -f "$program" ] || python3 examples/generate.py large 1000000 "$program"
-"$build/bin/view_bench" "$program"
+[ -f "$iso_program" ] || python3 examples/generate.py large-iso 1000000 "$iso_program"
+"$build/bin/view_bench" "$program" "$iso_program"
 "$build/bin/plotline_bench" 1000000
 "$(dirname "$0")/vsftpd-bench.sh" "$build"
