@@ -409,6 +409,7 @@ int Ftp(const std::vector<std::string>& args) {
     begin();
     double t0 = Seconds();
     uint64_t calls0 = calls;
+    uint64_t frames0 = counting.received;
     if (op == "ls" || op == "dir") {
       (op == "ls" ? w.list : w.list_w)(kLocal.c_str());
       if (!wait(0)) { status = 1; break; }
@@ -468,9 +469,15 @@ int Ftp(const std::vector<std::string>& args) {
     double seconds = Seconds() - t0;
     if (reports.bytes > 0) {
       uint64_t n = calls - calls0;
-      printf("moved %u bytes in %.3f s (%.2f MB/s), %llu wharfCont calls (%.1f bytes per call)\n",
+      // The library takes at most one frame per call: calls that took one
+      // are those with a frame waiting.
+      uint64_t framed = counting.received - frames0;
+      printf("moved %u bytes in %.3f s (%.2f MB/s), %llu wharfCont calls (%.1f bytes per call), "
+             "%llu with a frame (%.1f bytes per call with a frame)\n",
              reports.bytes, seconds, seconds > 0 ? reports.bytes / seconds / 1e6 : 0.0,
-             static_cast<unsigned long long>(n), n ? static_cast<double>(reports.bytes) / n : 0.0);
+             static_cast<unsigned long long>(n), n ? static_cast<double>(reports.bytes) / n : 0.0,
+             static_cast<unsigned long long>(framed),
+             framed ? static_cast<double>(reports.bytes) / framed : 0.0);
     }
     if (!reports.errors.empty() && status == 0) status = 3;
   }
