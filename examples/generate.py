@@ -133,16 +133,22 @@ def examples(folder):
     p.write(f"{folder}/sheet.knf")
 
 
-def large(n, path):
+def sheet(lines):
+    """Flanges and brackets, 40 to a row, until the program has `lines` lines."""
     p = Program()
     col = 0
-    while len(p.lines) < n - 3:
+    while len(p.lines) < lines:
         ox, oy = (col % 40) * 3400, (col // 40) * 3400
         if col % 2:
             bracket(p, ox, oy)
         else:
             flange(p, ox + 1700, oy + 1700)
         col += 1
+    return p
+
+
+def large(n, path):
+    p = sheet(n - 3)
     del p.lines[n - 2:]
     p.write(path)
 
@@ -164,15 +170,7 @@ def kerf_numbers(text):
 
 def large_iso(n, path):
     """The sheet of `large` as ISO blocks in absolute millimetres (G90)."""
-    p = Program()
-    col = 0
-    while len(p.lines) < 2 * n:  # code lines become no block of their own
-        ox, oy = (col % 40) * 3400, (col // 40) * 3400
-        if col % 2:
-            bracket(p, ox, oy)
-        else:
-            flange(p, ox + 1700, oy + 1700)
-        col += 1
+    p = sheet(2 * n)  # code lines become no block of their own
     blocks = ['"sheet of parts"', "%", "G90"]
     x = y = 0
     mode = "G1"
