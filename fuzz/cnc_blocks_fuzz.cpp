@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   host::CncState cnc(m);
   std::vector<uint8_t> table(static_cast<size_t>(count_b) * entry_size, 0);
-  if (at < size) memcpy(table.data(), data + at, size - at < table.size() ? size - at : table.size());
+  if (at < size && !table.empty()) memcpy(table.data(), data + at, size - at < table.size() ? size - at : table.size());
   cnc.SetTable(table, entry_size);
   cnc.count_a = count_a;
   cnc.count_b = count_b;
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PlotFullRedraw(&c, &r);
   for (uint8_t key : keys) {
     PlotHandleKey(&c, &r, key);
-    for (int call = 0; call < 50; ++call) {
+    for (int call = 0; call < 12; ++call) {
       ticks = ticks + 1500;  // every slice has run out: one block per call
       PlotDrawSlice(&c, &r);
     }
