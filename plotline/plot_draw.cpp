@@ -201,7 +201,9 @@ uint32_t PlotDrawSlice(PlotContext* c, _PLOTLINE* r) {
   uint32_t count = 0;
   bool marker_erased = false;
   for (;;) {
-    if (slice.ticks ? slice.Over() : count >= kBlocksWithoutClock) {
+    // Every call draws at least one waiting block, however late it began
+    // (a host that was busy elsewhere still sees the drawing progress).
+    if (count > 0 && (slice.ticks ? slice.Over() : count >= kBlocksWithoutClock)) {
       d.busy = MayDraw(c, r);
       break;
     }

@@ -204,7 +204,13 @@ TEST_F(PlotInner, SlicesStayInTheirBudget) {
     uint32_t ticks_per_call;
     bool counts_down;
     uint32_t budget;
-  } rows[] = {{1000000, 37, false, 1000}, {1000000, 37, true, 1000}, {0, 1, false, 1}, {999, 1, false, 1}};
+  } rows[] = {
+      {1000000, 37, false, 1000},
+      {1000000, 37, true, 1000},    // the counter counts down
+      {1000000, 5000, false, 1000},  // time runs out at once: still one block per call
+      {0, 1, false, 1},             // frequencies below 1000: ticks count as milliseconds
+      {999, 1, false, 1},
+  };
   for (const Row& row : rows) {
     const uint32_t n = 600;
     LoadLine(&cnc, n, 300, 20);
