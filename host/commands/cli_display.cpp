@@ -99,23 +99,8 @@ void DrawCard(const Style& s) {
   for (const char* p = "WriteChar"; *p != 0; ++p) DisplayWriteChar(*p);
 }
 
-int DisplayTest(const std::vector<std::string>& args) {
-  const char* usage = "usage: hostsim display-test --style screen|form --png OUT.png\n";
-  std::string png, style;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--png" && i + 1 < args.size()) {
-      png = args[++i];
-    } else if (args[i] == "--style" && i + 1 < args.size()) {
-      style = args[++i];
-    } else {
-      fputs(usage, stderr);
-      return 2;
-    }
-  }
-  if (png.empty() || (style != "screen" && style != "form")) {
-    fputs(usage, stderr);
-    return 2;
-  }
+int DisplayTest(const ParsedArgs& args) {
+  std::string png = args.Text("--png"), style = args.Text("--style");
   Screen screen(800, 600);
   DisplayServices display(screen, style == "screen" ? TextStyle::kScreen : TextStyle::kForm);
   // A screen record as a library receives it: dispatch at 2, block at 6.
@@ -135,16 +120,21 @@ int DisplayTest(const std::vector<std::string>& args) {
   int refusals = 0;
   for (const GdiCall& call : display.recorder().calls()) refusals += !call.error.empty();
   std::string error;
-  if (!screen.WritePng(png, &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 1;
-  }
+  if (!screen.WritePng(png, &error)) throw HostError(error);
   printf("%s: %s style, %zu display calls, %d refused, %d replacement glyphs\n", png.c_str(), style.c_str(),
          display.recorder().calls().size(), refusals, screen.replacement_glyphs());
-  return refusals == 1 && screen.replacement_glyphs() == 0 ? 0 : 1;
+  // Exactly the one refusal the card provokes, and a glyph for every character.
+  return refusals == 1 && screen.replacement_glyphs() == 0
+             ? kExitOk
+             : LibraryFailure("the card drew with " + std::to_string(refusals) + " refusals and " +
+                              std::to_string(screen.replacement_glyphs()) + " replacement glyphs");
 }
 
-CommandRegistration display_test_command("display-test", "--style screen|form --png OUT.png", DisplayTest);
+CommandRegistration display_test_command({"display-test", "draws a test card through the display block", {
+    Choice("--style", {"screen", "form"}, "", "text style of word 33: screen (Vitals, Glint) or form (Tracer, Mosaic)")
+        .Required(),
+    Text("--png", "FILE", "the picture to write").Required(),
+}, DisplayTest});
 
 }  // namespace
 }  // namespace host

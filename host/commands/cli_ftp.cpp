@@ -25,6 +25,8 @@
 #include <vector>
 
 #include "host/commands/command.h"
+#include "host/commands/file_args.h"
+#include "host/services/sandbox_folder.h"
 #include "host/services/dispatch.h"
 #include "host/services/file_services.h"
 #include "host/services/loader.h"
@@ -156,79 +158,99 @@ struct Options {
   std::vector<std::string> operations;
 };
 
-const char* kUsage =
-    "--server IP [--user U] [--password P] --tap NAME [--own-ip IP] [--mac MAC]\n"
-    "      [--next-hop IP] [--loss P] [--reorder P] [--seed N] [--reply-timeout MS]\n"
-    "      [--link loss=P,reorder=P] [--deadline S] [--pcap FILE] [--spin]\n"
-    "      ls | dir | pwd | cd PATH | up | get REMOTE LOCAL | put LOCAL REMOTE | cancel-get REMOTE BYTES ...";
-
-int Usage(const std::string& problem) {
-  fprintf(stderr, "hostsim ftp: %s\nusage: hostsim ftp %s\n", problem.c_str(), kUsage);
-  return 2;
+std::string CheckIp(const std::string& value) {
+  uint8_t ip[4];
+  return ParseIp(value, ip) ? "" : "expected an IPv4 address such as 10.77.0.1";
 }
 
-int Ftp(const std::vector<std::string>& args) {
-  Options o;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= args.size()) return false;
-      *out = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a.rfind("--", 0) != 0) {
-      o.operations.push_back(a);
-      continue;
-    }
-    if (a == "--spin") {
-      o.spin = true;
-      continue;
-    }
-    if (!value(&v)) return Usage(a + " needs a value");
-    if (a == "--server") { if (!ParseIp(v, o.server)) return Usage("bad address " + v); }
-    else if (a == "--own-ip") { if (!ParseIp(v, o.own_ip)) return Usage("bad address " + v); }
-    else if (a == "--next-hop") {
-      if (!ParseIp(v, o.next_hop)) return Usage("bad address " + v);
-      o.next_hop_set = true;
-    }
-    else if (a == "--mac") { if (!ParseMac(v, o.mac)) return Usage("bad hardware address " + v); }
-    else if (a == "--user") o.user = v;
-    else if (a == "--password") o.password = v;
-    else if (a == "--tap") o.tap = v;
-    else if (a == "--link") {
-      // loss=P[,reorder=P]: the faulty link between library and TAP device
-      std::stringstream parts(v);
-      std::string part;
-      while (std::getline(parts, part, ',')) {
-        if (part.rfind("loss=", 0) == 0) o.loss = atof(part.c_str() + 5);
-        else if (part.rfind("reorder=", 0) == 0) o.reorder = atof(part.c_str() + 8);
-        else return Usage("bad --link part " + part);
-      }
-    }
+std::string CheckMac(const std::string& value) {
+  uint8_t mac[6];
+  return ParseMac(value, mac) ? "" : "expected a hardware address such as 02:00:00:77:00:02";
+}
 
-    else if (a == "--loss") o.loss = atof(v.c_str());
-    else if (a == "--reorder") o.reorder = atof(v.c_str());
-    else if (a == "--seed") o.seed = static_cast<uint32_t>(strtoul(v.c_str(), nullptr, 10));
-    else if (a == "--reply-timeout") o.reply_time_out = static_cast<uint32_t>(strtoul(v.c_str(), nullptr, 10));
-    else if (a == "--deadline") o.deadline = atof(v.c_str());
-    else if (a == "--pcap") o.pcap = v;
-    else return Usage("unknown option " + a);
+std::string CheckLogin(const std::string& value) {
+  return value.size() <= 16 ? "" : "at most 16 characters";
+}
+
+// loss=P[,reorder=P], each P a probability from 0 to 1.
+bool ParseLink(const std::string& value, double* loss, double* reorder) {
+  std::stringstream parts(value);
+  std::string part;
+  bool any = false;
+  while (std::getline(parts, part, ',')) {
+    size_t eq = part.find('=');
+    std::string name = part.substr(0, eq), number = eq == std::string::npos ? "" : part.substr(eq + 1);
+    char* end = nullptr;
+    double p = strtod(number.c_str(), &end);
+    if (number.empty() || *end != '\0' || !(p >= 0 && p <= 1)) return false;
+    if (name == "loss") *loss = p;
+    else if (name == "reorder") *reorder = p;
+    else return false;
+    any = true;
   }
-  if (o.server[0] == 0) return Usage("--server is required");
-  if (o.tap.empty()) return Usage("--tap is required");
-  if (o.user.size() > 16 || o.password.size() > 16)
-    return Usage("user name and password hold at most 16 characters");
+  return any;
+}
+
+std::string CheckLink(const std::string& value) {
+  double loss = 0, reorder = 0;
+  return ParseLink(value, &loss, &reorder) ? "" : "expected loss=P,reorder=P with each P from 0 to 1";
+}
+
+// The operations, checked before anything is sent: each name and the
+// number of its arguments.
+void CheckOperations(const std::vector<std::string>& ops) {
+  if (ops.empty()) throw UsageError("no operation given");
+  for (size_t i = 0; i < ops.size(); ++i) {
+    const std::string& op = ops[i];
+    size_t arguments = op == "cd" ? 1 : op == "get" || op == "put" || op == "cancel-get" ? 2 : 0;
+    if (arguments == 0 && op != "ls" && op != "dir" && op != "pwd" && op != "up")
+      throw UsageError("unknown operation \"" + op + "\"; operations: ls, dir, pwd, cd PATH, up, "
+                       "get REMOTE LOCAL, put LOCAL REMOTE, cancel-get REMOTE BYTES");
+    if (i + arguments >= ops.size()) throw UsageError(op + " needs " + std::to_string(arguments) + " argument(s)");
+    if (op == "cancel-get") {
+      const std::string& bytes = ops[i + 2];
+      char* end = nullptr;
+      unsigned long n = strtoul(bytes.c_str(), &end, 10);
+      if (bytes.empty() || *end != '\0' || bytes[0] == '-' || n < 1 || n > 0x7FFFFFFF)
+        throw UsageError("cancel-get: \"" + bytes + "\" is no byte count from 1 to 2147483647");
+    }
+    i += arguments;
+  }
+}
+
+int Ftp(const ParsedArgs& args) {
+  Options o;
+  ParseIp(args.Text("--server"), o.server);
+  ParseIp(args.Text("--own-ip"), o.own_ip);
+  if (args.Has("--next-hop")) {
+    ParseIp(args.Text("--next-hop"), o.next_hop);
+    o.next_hop_set = true;
+  }
+  ParseMac(args.Text("--mac"), o.mac);
+  o.user = args.Text("--user");
+  o.password = args.Text("--password");
+  o.tap = args.Text("--tap");
+  o.loss = args.Real("--loss");
+  o.reorder = args.Real("--reorder");
+  if (args.Has("--link")) ParseLink(args.Text("--link"), &o.loss, &o.reorder);
+  o.seed = static_cast<uint32_t>(args.Int("--seed"));
+  o.reply_time_out = static_cast<uint32_t>(args.Int("--reply-timeout"));
+  o.deadline = args.Real("--deadline");
+  o.pcap = args.Text("--pcap");
+  o.spin = args.Has("--spin");
+  o.operations = args.All("OPERATION");
   if (!o.next_hop_set) memcpy(o.next_hop, o.server, 4);
-  if (o.operations.empty()) return Usage("no operation given");
+  CheckOperations(o.operations);
+  // Opening a TAP name that does not exist would create a new, unconnected
+  // device: refuse it instead.
+  std::error_code ec;
+  if (!fs::exists("/sys/class/net/" + o.tap, ec))
+    throw HostError("no network device " + o.tap + " (tools/netns-up.sh sets one up)");
 
   // The library.
   Library lib;
   std::string error;
-  if (!lib.Open(LibraryPath("Wharf"), &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 1;
-  }
+  if (!lib.Open(LibraryPath("Wharf"), &error)) throw HostError(error);
   Wharf w;
   w.fsp_init = lib.Bind<InitFn>("FSPInit");
   w.init = lib.Bind<InitFn>("wharfInit");
@@ -244,17 +266,12 @@ int Ftp(const std::vector<std::string>& args) {
   w.stor = lib.Bind<TwoFn>("wharfStor");
   w.set_time_out = lib.Bind<TimeOutFn>("wharfSetReplyTimeOut");
   if (!w.fsp_init || !w.init || !w.cont || !w.done || !w.cancel || !w.pwd || !w.cdup || !w.list ||
-      !w.list_w || !w.cwd || !w.retr || !w.stor || !w.set_time_out) {
-    fprintf(stderr, "hostsim: the Wharf library lacks FTP exports\n");
-    return 1;
-  }
+      !w.list_w || !w.cwd || !w.retr || !w.stor || !w.set_time_out)
+    return LibraryFailure("the Wharf library lacks FTP exports");
 
   // Frames: TAP, optionally behind a faulty link, optionally recorded.
   TapDevice tap;
-  if (!tap.Open(o.tap, &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 1;
-  }
+  if (!tap.Open(o.tap, &error)) throw HostError(error);
   FrameLink link(o.seed);
   bool faulty = o.loss > 0 || o.reorder > 0;
   LinkFaults faults;
@@ -265,10 +282,7 @@ int Ftp(const std::vector<std::string>& args) {
   PcapWriter pcap;
   std::unique_ptr<PcapTap> recorder;
   if (!o.pcap.empty()) {
-    if (!pcap.Open(o.pcap, &error)) {
-      fprintf(stderr, "hostsim: %s\n", error.c_str());
-      return 1;
-    }
+    if (!pcap.Open(o.pcap, &error)) throw HostError(error);
     recorder = std::make_unique<PcapTap>(*library_side, pcap);
     library_side = recorder.get();
   }
@@ -276,21 +290,10 @@ int Ftp(const std::vector<std::string>& args) {
   FrameServices frames(counting);
 
   // Local files: a private folder seen as drive c:.
-  char root_template[] = "/tmp/hostsim-ftp-XXXXXX";
-  if (!mkdtemp(root_template)) {
-    fprintf(stderr, "hostsim: cannot create a work folder\n");
-    return 1;
-  }
-  fs::path root = root_template;
-  fs::create_directories(root / "c" / "xfer");
+  SandboxFolder sandbox("ftp");
+  fs::path root = sandbox.root();
+  sandbox.MakeDir("c/xfer");
   FileServices files(root.string());
-  struct Cleanup {
-    fs::path root;
-    ~Cleanup() {
-      std::error_code ec;
-      fs::remove_all(root, ec);
-    }
-  } cleanup{root};
 
   Reports reports;
   g_reports = &reports;
@@ -332,6 +335,15 @@ int Ftp(const std::vector<std::string>& args) {
     return 1;
   });
 
+  // The report services and g_reports go whatever way the command ends.
+  struct ReportServices {
+    uint32_t handles[3];
+    ~ReportServices() {
+      for (uint32_t h : handles) UnregisterService(h);
+      g_reports = nullptr;
+    }
+  } report_services{{error_h, completion_h, status_h}};
+
   WHARF_INIT_PARAMS p;
   memset(&p, 0, sizeof p);
   p.size = sizeof p;
@@ -348,10 +360,7 @@ int Ftp(const std::vector<std::string>& args) {
   p.send_frame = frames.send_handle();
   p.receive_frame = frames.receive_handle();
   w.fsp_init(const_cast<FSP_INIT_PARAMS*>(&files.table()));
-  if (!w.init(&p)) {
-    fprintf(stderr, "hostsim: wharfInit refused the record\n");
-    return 1;
-  }
+  if (!w.init(&p)) return LibraryFailure("wharfInit refused the record");
   if (o.reply_time_out) w.set_time_out(o.reply_time_out);
 
   double start = Seconds();
@@ -395,15 +404,8 @@ int Ftp(const std::vector<std::string>& args) {
   const std::string kLocal = "c:\\xfer\\DATA.BIN";
   const fs::path local_host = root / "c" / "xfer" / "DATA.BIN";
 
-  int status = 0;
+  int status = kExitOk;
   size_t i = 0;
-  auto need = [&](size_t n) {
-    if (i + n >= o.operations.size()) {
-      fprintf(stderr, "hostsim: %s needs %zu argument(s)\n", o.operations[i].c_str(), n);
-      return false;
-    }
-    return true;
-  };
   for (; i < o.operations.size() && status == 0; ++i) {
     const std::string& op = o.operations[i];
     begin();
@@ -421,14 +423,12 @@ int Ftp(const std::vector<std::string>& args) {
       w.pwd();
       if (!wait(0)) { status = 1; break; }
     } else if (op == "cd") {
-      if (!need(1)) { status = 2; break; }
       w.cwd(o.operations[++i].c_str());
       if (!wait(0)) { status = 1; break; }
     } else if (op == "up") {
       w.cdup();
       if (!wait(0)) { status = 1; break; }
     } else if (op == "get" || op == "cancel-get") {
-      if (!need(2)) { status = 2; break; }
       std::string remote = o.operations[++i];
       std::string target = o.operations[++i];
       uint32_t cancel_at = 0;
@@ -443,28 +443,26 @@ int Ftp(const std::vector<std::string>& args) {
       // A cancelled download ends with -65 right after its completion.
       for (int k = 0; k < 20 && cancel_at; ++k) pass();
       if (!cancel_at && reports.completion_op == 4 && reports.errors.empty()) {
-        fs::copy_file(local_host, target, fs::copy_options::overwrite_existing, ec);
-        if (ec) {
-          fprintf(stderr, "hostsim: cannot write %s: %s\n", target.c_str(), ec.message().c_str());
-          status = 1;
+        try {
+          CopyToOutput(local_host.string(), target);
+        } catch (const HostError& e) {
+          EndProgressLine();
+          fprintf(stderr, "hostsim ftp: %s\n", e.what());
+          status = kExitHostFailure;
         }
       }
     } else if (op == "put") {
-      if (!need(2)) { status = 2; break; }
       std::string source = o.operations[++i];
       std::string remote = o.operations[++i];
-      std::error_code ec;
-      fs::copy_file(source, local_host, fs::copy_options::overwrite_existing, ec);
-      if (ec) {
-        fprintf(stderr, "hostsim: cannot read %s: %s\n", source.c_str(), ec.message().c_str());
-        status = 1;
+      try {
+        CopyFromInput(source, local_host.string());
+      } catch (const HostError& e) {
+        fprintf(stderr, "hostsim ftp: %s\n", e.what());
+        status = kExitHostFailure;
         break;
       }
       w.stor(kLocal.c_str(), remote.c_str());
       if (!wait(0)) { status = 1; break; }
-    } else {
-      status = Usage("unknown operation " + op);
-      break;
     }
     double seconds = Seconds() - t0;
     if (reports.bytes > 0) {
@@ -479,7 +477,8 @@ int Ftp(const std::vector<std::string>& args) {
              static_cast<unsigned long long>(framed),
              framed ? static_cast<double>(reports.bytes) / framed : 0.0);
     }
-    if (!reports.errors.empty() && status == 0) status = 3;
+    // The library reported an error (printed above as it arrived).
+    if (!reports.errors.empty() && status == kExitOk) status = kExitLibraryFailure;
   }
   // Log out and wait for the end of the login.
   begin();
@@ -494,14 +493,30 @@ int Ftp(const std::vector<std::string>& args) {
            static_cast<unsigned long long>(link.counters_b_to_a().lost),
            static_cast<unsigned long long>(link.counters_b_to_a().sent));
   }
-  UnregisterService(error_h);
-  UnregisterService(completion_h);
-  UnregisterService(status_h);
-  g_reports = nullptr;
   return status;
 }
 
-CommandRegistration ftp_command("ftp", kUsage, Ftp);
+CommandRegistration ftp_command({"ftp", "runs FTP operations through the Wharf library over a TAP device", {
+    Text("--server", "IP", "the FTP server's address").Required().Checked(CheckIp, "an IPv4 address"),
+    Text("--tap", "NAME", "the TAP device the frames go through (must exist)").Required(),
+    Text("--user", "NAME", "login name", "anonymous").Checked(CheckLogin, "at most 16 characters"),
+    Text("--password", "TEXT", "password", "hostsim@").Checked(CheckLogin, "at most 16 characters"),
+    Text("--own-ip", "IP", "the library's own address", "10.77.0.2").Checked(CheckIp, "an IPv4 address"),
+    Text("--mac", "MAC", "the library's hardware address", "02:00:00:77:00:02")
+        .Checked(CheckMac, "six hexadecimal bytes joined by colons"),
+    Text("--next-hop", "IP", "the router for the server (default: the server itself)")
+        .Checked(CheckIp, "an IPv4 address"),
+    Real("--loss", 0, 1, "0", "probability that the in-process link drops a frame (each way)"),
+    Real("--reorder", 0, 1, "0", "probability that the link delays a frame behind the next one"),
+    Text("--link", "loss=P,reorder=P", "--loss and --reorder in one option").Checked(CheckLink, "loss=P,reorder=P"),
+    Int("--seed", 0, 4294967295.0, "1", "seed of the link's random faults"),
+    Int("--reply-timeout", 1, 600000, "", "the library's reply time-out in milliseconds (default: its own)"),
+    Real("--deadline", 0.1, 86400, "600", "seconds after which hostsim gives up on an operation"),
+    Text("--pcap", "FILE", "records the library's frames as a capture file"),
+    Flag("--spin", "calls wharfCont back to back, never resting"),
+    Positional("OPERATION", "ls | dir | pwd | cd PATH | up | get REMOTE LOCAL | put LOCAL REMOTE | "
+               "cancel-get REMOTE BYTES, run in order").Rest(),
+}, Ftp});
 
 }  // namespace
 }  // namespace host

@@ -28,14 +28,8 @@ void Panel(int x1, int y1, int x2, int y2, const char* title) {
   Label(x1 + 6, y1 + 4, title);
 }
 
-int PensDemo(const std::vector<std::string>& args) {
-  std::string png;
-  for (size_t i = 0; i < args.size(); ++i)
-    if (args[i] == "--png" && i + 1 < args.size()) png = args[++i];
-  if (png.empty()) {
-    fprintf(stderr, "usage: hostsim pens-demo --png OUT.png\n");
-    return 2;
-  }
+int PensDemo(const ParsedArgs& args) {
+  std::string png = args.Text("--png");
   Screen screen(800, 600, CLR_FILL);
   GraphicsServices gfx(screen);
   gfx.recorder().Enable(false);
@@ -115,15 +109,14 @@ int PensDemo(const std::vector<std::string>& args) {
   PenArc(&pen, kPlaneXY, kArcClockwise, 200, -400, 0, 370, 30, 0);  // flat arc of a large circle
 
   std::string error;
-  if (!screen.WritePng(png, &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 1;
-  }
+  if (!screen.WritePng(png, &error)) throw HostError(error);
   printf("%s\n", png.c_str());
-  return 0;
+  return kExitOk;
 }
 
-CommandRegistration pens_command("pens-demo", "--png OUT.png", PensDemo);
+CommandRegistration pens_command({"pens-demo", "draws the libraries' own drawing layer: patterns, text boxes, 3D pens, arcs", {
+    Text("--png", "FILE", "the picture to write").Required(),
+}, PensDemo});
 
 }  // namespace
 }  // namespace host

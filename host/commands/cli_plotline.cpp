@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "host/commands/command.h"
+#include "host/commands/file_args.h"
 #include "host/runners/plotline_runner.h"
 #include "host/screen/png.h"
 #include "host/services/dispatch.h"
@@ -19,91 +20,14 @@
 namespace host {
 namespace {
 
-const char* const kUsage =
-    "PROGRAM.nc --png OUT.png [--machine FILE] [--view plan|axo|persp] [--orientation 0|1|2]\n"
-    "        [--lang N] [--size WxH] [--corrections R|D|RD] [--keys K,K,...] [--key-frames DIR]\n"
-    "        [--run DIR [--frames N] [--apng OUT.png]] [--quiet]";
+// Keys are key codes (the plot view's own numbers), one per DATA call.
+const KeyTable kPlotKeys = {{}, false};
 
-int Fail(const std::string& message) {
-  fprintf(stderr, "hostsim plotline: %s\n", message.c_str());
-  return 2;
-}
-
-bool ReadText(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream s;
-  s << in.rdbuf();
-  *text = s.str();
-  return true;
-}
-
-bool ParseKeys(const std::string& list, std::vector<uint8_t>* keys) {
-  std::stringstream in(list);
-  for (std::string item; std::getline(in, item, ',');) {
-    char* end = nullptr;
-    long k = strtol(item.c_str(), &end, 10);
-    if (item.empty() || *end != '\0' || k < 1 || k > 255) return false;
-    keys->push_back(static_cast<uint8_t>(k));
-  }
-  return !keys->empty();
-}
-
-struct Options {
-  std::string program, png, machine, key_frames, run_dir, apng;
-  PlotlineOptions view;
-  int width = 800, height = 600, orientation = 0, frames = 40;
-  std::vector<uint8_t> keys;
-  bool quiet = false;
-};
-
-// Empty when the options are sound, else the reason.
-std::string Parse(const std::vector<std::string>& args, Options* o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    bool has_value = i + 1 < args.size();
-    auto value = [&]() { return args[++i]; };
-    if (a == "--quiet") { o->quiet = true; continue; }
-    if (a.rfind("--", 0) == 0 && !has_value) return a + " needs a value";
-    if (a == "--png") o->png = value();
-    else if (a == "--machine") o->machine = value();
-    else if (a == "--view") {
-      std::string v = value();
-      if (v == "plan") o->view.view_request = kRequestPlan;
-      else if (v == "axo") o->view.view_request = kRequestAxonometry;
-      else if (v == "persp") o->view.view_request = kRequestPerspective;
-      else return "--view takes plan, axo or persp";
-    } else if (a == "--orientation") {
-      std::string v = value();
-      if (v != "0" && v != "1" && v != "2") return "--orientation takes 0, 1 or 2";
-      o->orientation = v[0] - '0';
-    } else if (a == "--lang") {
-      o->view.language = static_cast<uint32_t>(atoi(value().c_str()));
-    } else if (a == "--size") {
-      if (sscanf(value().c_str(), "%dx%d", &o->width, &o->height) != 2 || o->width < 64 || o->height < 64 ||
-          o->width > 4000 || o->height > 4000)
-        return "--size takes WxH, 64 to 4000 pixels each";
-    } else if (a == "--corrections") {
-      std::string v = value();
-      if (v.find_first_not_of("RD") != std::string::npos) return "--corrections takes R, D or RD";
-      o->view.display_flags = (v.find('R') != std::string::npos ? 1 : 0) | (v.find('D') != std::string::npos ? 2 : 0);
-    } else if (a == "--keys") {
-      if (!ParseKeys(value(), &o->keys)) return "--keys takes key codes 1-255 separated by commas";
-    } else if (a == "--key-frames") o->key_frames = value();
-    else if (a == "--run") o->run_dir = value();
-    else if (a == "--apng") o->apng = value();
-    else if (a == "--frames") {
-      o->frames = atoi(value().c_str());
-      if (o->frames < 1 || o->frames > 1000) return "--frames takes 1 to 1000";
-    } else if (a.rfind("--", 0) == 0) return "unknown option " + a;
-    else if (o->program.empty()) o->program = a;
-    else return "one program only";
-  }
-  if (o->program.empty()) return "no program given";
-  if (o->png.empty()) return "--png is required";
-  if (!o->apng.empty() && o->run_dir.empty()) return "--apng goes with --run";
-  if (o->orientation != 0 && o->view.view_request != kRequestPlan) return "--orientation is for the plan view";
-  return "";
+std::string AtLeast64(const std::string& value) {
+  size_t x = value.find('x');
+  return x != std::string::npos && atoi(value.c_str()) >= 64 && atoi(value.c_str() + x + 1) >= 64
+             ? ""
+             : "each side at least 64 pixels";
 }
 
 // The tool at the end of table entry n, in the display fields, as the
@@ -125,39 +49,61 @@ std::string FrameName(const std::string& dir, const char* stem, int n) {
   return (std::filesystem::path(dir) / name).string();
 }
 
-int Plotline(const std::vector<std::string>& args) {
-  Options o;
-  std::string reason = Parse(args, &o);
-  if (!reason.empty()) {
-    fprintf(stderr, "hostsim plotline: %s\nusage: hostsim plotline %s\n", reason.c_str(), kUsage);
-    return 2;
+int Plotline(const ParsedArgs& args) {
+  std::string program = args.Text("PROGRAM"), png = args.Text("--png"), machine_file = args.Text("--machine");
+  std::string key_frames = args.Text("--key-frames"), run_dir = args.Text("--run"), apng = args.Text("--apng");
+  ScreenSize size = args.Size("--size");
+  int orientation = static_cast<int>(args.Int("--orientation"));
+  int frame_count = static_cast<int>(args.Int("--frames"));
+  bool quiet = args.Has("--quiet");
+  PlotlineOptions view;
+  const uint32_t kRequests[] = {kRequestPlan, kRequestAxonometry, kRequestPerspective};
+  view.view_request = kRequests[args.ChoiceIndex("--view")];
+  view.language = static_cast<uint32_t>(args.Int("--lang"));
+  std::string corrections = args.Text("--corrections");
+  view.display_flags = (corrections.find('R') != std::string::npos ? 1 : 0) |
+                       (corrections.find('D') != std::string::npos ? 2 : 0);
+  std::vector<uint8_t> keys;
+  for (const KeyStep& step : args.Keys("--keys")) {
+    if (step.kind != KeyStep::kKey || step.code == 0)
+      throw UsageError("--keys: \"" + step.token + "\": expected key codes 1 to 255");
+    keys.push_back(static_cast<uint8_t>(step.code));
   }
+  if (!apng.empty() && run_dir.empty()) throw UsageError("--apng goes with --run");
+  if (args.Has("--frames") && run_dir.empty()) throw UsageError("--frames goes with --run");
+  if (orientation != 0 && view.view_request != kRequestPlan) throw UsageError("--orientation is for the plan view");
+
   MachineDescription machine;
   std::string text, error;
-  if (!o.machine.empty()) {
-    if (!ReadText(o.machine, &text)) return Fail(o.machine + ": cannot be read");
-    if (!ParseMachineDescription(text, o.machine, &machine, &error)) return Fail(error);
+  if (!machine_file.empty()) {
+    text = ReadInputFile(machine_file, 1 << 20);
+    if (!ParseMachineDescription(text, machine_file, &machine, &error)) throw UsageError(error);
   }
-  if (!ReadText(o.program, &text)) return Fail(o.program + ": cannot be read");
+  text = ReadInputFile(program, 64u << 20);
   CncState cnc(machine);
-  if (!cnc.LoadIsoProgram(text, o.program, &error)) return Fail(error);
-  for (const std::string& dir : {o.key_frames, o.run_dir})
-    if (!dir.empty()) std::filesystem::create_directories(dir);
+  if (!cnc.LoadIsoProgram(text, program, &error)) throw UsageError(error);
+  for (const std::string& dir : {key_frames, run_dir}) {
+    std::error_code ec;
+    if (!dir.empty()) std::filesystem::create_directories(dir, ec);
+    if (ec) throw HostError("cannot create " + dir + ": " + ec.message());
+  }
 
-  Screen screen(o.width, o.height);
+  Screen screen(size.width, size.height);
   TickClock clock;
   PlotlineRunner runner(screen, cnc, clock.counter(), TickClock::kFrequency);
   runner.graphics().recorder().Enable(false);
   SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
-  o.view.right = o.width - 1;
-  o.view.bottom = o.height - 1;
-  o.view.program_name = std::filesystem::path(o.program).filename().string();
-  if (!runner.Load(o.view, &error)) return Fail(error);
+  // The observer goes with the clock, whichever way the command ends.
+  struct ObserverReset {
+    ~ObserverReset() { SetDispatchObserver({}); }
+  } observer_reset;
+  view.right = size.width - 1;
+  view.bottom = size.height - 1;
+  view.program_name = std::filesystem::path(program).filename().string();
+  if (!runner.Load(view, &error)) throw HostError(error);
 
   auto write = [&](const std::string& path) {
-    if (screen.WritePng(path, &error)) return true;
-    fprintf(stderr, "hostsim plotline: %s\n", error.c_str());
-    return false;
+    if (!screen.WritePng(path, &error)) throw HostError(error);
   };
   // The machine stands at the program's start.
   double tool[3];
@@ -165,40 +111,55 @@ int Plotline(const std::vector<std::string>& args) {
   runner.SetTool(tool[0], tool[1], tool[2]);
   runner.Prefix();
   uint32_t calls = runner.DataUntilDrawn();
-  for (int i = 0; i < o.orientation; ++i) {
+  for (int i = 0; i < orientation; ++i) {
     runner.Data(7);  // the plan's next orientation
     calls += 1 + runner.DataUntilDrawn();
   }
   int key_number = 0;
-  for (uint8_t key : o.keys) {
+  for (uint8_t key : keys) {
     runner.Data(key);
     calls += 1 + runner.DataUntilDrawn();
-    if (!o.key_frames.empty() && !write(FrameName(o.key_frames, "key", ++key_number))) return 1;
+    if (!key_frames.empty()) write(FrameName(key_frames, "key", ++key_number));
   }
 
-  if (!o.run_dir.empty()) {
+  if (!run_dir.empty()) {
     // The machine runs the program: the executed count grows along the
     // blocks and the tool stands at the end of the last one executed.
     uint32_t blocks = cnc.count_b;
     std::vector<std::vector<uint8_t>> frames;
-    for (int f = 0; f <= o.frames; ++f) {
-      uint32_t executed = static_cast<uint32_t>((static_cast<uint64_t>(blocks) * f) / o.frames);
+    for (int f = 0; f <= frame_count; ++f) {
+      uint32_t executed = static_cast<uint32_t>((static_cast<uint64_t>(blocks) * f) / frame_count);
       runner.SetExecuted(executed);
       ToolAtEntry(cnc, executed == 0 ? 0 : executed - 1, tool);
       runner.SetTool(tool[0], tool[1], tool[2]);
       calls += runner.DataUntilDrawn();
-      if (!o.apng.empty()) frames.push_back(screen.Rgb());
-      else if (!write(FrameName(o.run_dir, "run", f))) return 1;
+      if (!apng.empty()) frames.push_back(screen.Rgb());
+      else write(FrameName(run_dir, "run", f));
     }
-    if (!o.apng.empty() && !WriteApngRgb(o.apng, o.width, o.height, frames, 120, &error))
-      return Fail(error);
+    if (!apng.empty() && !WriteApngRgb(apng, size.width, size.height, frames, 120, &error)) throw HostError(error);
   }
-  if (!write(o.png)) return 1;
-  if (!o.quiet) printf("%s: %u blocks, %u DATA_PLOTLINE calls\n", o.png.c_str(), cnc.count_b, calls);
-  return 0;
+  write(png);
+  if (!quiet) printf("%s: %u blocks, %u DATA_PLOTLINE calls\n", png.c_str(), cnc.count_b, calls);
+  return kExitOk;
 }
 
-CommandRegistration plotline_command("plotline", kUsage, Plotline);
+CommandRegistration plotline_command({"plotline",
+    "draws an ISO program's path through the path view library, as the machine runs it", {
+    Positional("PROGRAM", "the ISO program (loaded into the simulated CNC state)"),
+    Text("--png", "FILE", "the picture to write").Required(),
+    Text("--machine", "FILE", "machine description (default: the simulator's machine)"),
+    Choice("--view", {"plan", "axo", "persp"}, "plan", "plan, axonometric or perspective view"),
+    Choice("--orientation", {"0", "1", "2"}, "0", "plan view: how often the next orientation is chosen"),
+    LanguageOption(),
+    SizeOption("--size", "800x600", "screen size").Checked(AtLeast64, "each side at least 64 pixels"),
+    Choice("--corrections", {"R", "D", "RD"}, "", "corrections shown: R radius, D length"),
+    KeysOption("--keys", kPlotKeys, "key codes 1 to 255 pressed one per DATA_PLOTLINE call"),
+    Text("--key-frames", "DIR", "a PNG after every key, DIR/key_NNNN.png"),
+    Text("--run", "DIR", "follows the program as the machine executes it, DIR/run_NNNN.png"),
+    Int("--frames", 1, 1000, "40", "steps of the run (with --run)"),
+    Text("--apng", "FILE", "the run as one animated PNG instead of frames (with --run)"),
+    Flag("--quiet", "print nothing on success"),
+}, Plotline});
 
 }  // namespace
 }  // namespace host

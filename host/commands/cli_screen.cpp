@@ -145,42 +145,25 @@ void DrawCard(Painter& p, int width) {
   p.Text(698, 692, 7, 1, CLR_WHITE, 255, 1, "Zažółć gęślą");
 }
 
-int ScreenTest(const std::vector<std::string>& args) {
-  std::string png;
-  int width = 1024, height = 768;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--png" && i + 1 < args.size()) {
-      png = args[++i];
-    } else if (args[i] == "--size" && i + 1 < args.size()) {
-      if (sscanf(args[++i].c_str(), "%dx%d", &width, &height) != 2 || width < 1 || height < 1 ||
-          width > 4096 || height > 4096) {
-        fprintf(stderr, "hostsim: bad size %s (expected WxH, at most 4096x4096)\n", args[i].c_str());
-        return 2;
-      }
-    } else {
-      fprintf(stderr, "usage: hostsim screen-test --png OUT.png [--size WxH]\n");
-      return 2;
-    }
-  }
-  if (png.empty()) {
-    fprintf(stderr, "usage: hostsim screen-test --png OUT.png [--size WxH]\n");
-    return 2;
-  }
-  Screen screen(width, height);
+int ScreenTest(const ParsedArgs& args) {
+  std::string png = args.Text("--png");
+  ScreenSize size = args.Size("--size");
+  Screen screen(size.width, size.height);
   GraphicsServices gfx(screen);
   Painter painter(gfx.table());
-  DrawCard(painter, width);
+  DrawCard(painter, size.width);
   std::string error;
-  if (!screen.WritePng(png, &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 1;
-  }
-  printf("%s: %dx%d, %zu service calls, %d replacement glyphs\n", png.c_str(), width, height,
+  if (!screen.WritePng(png, &error)) throw HostError(error);
+  printf("%s: %dx%d, %zu service calls, %d replacement glyphs\n", png.c_str(), size.width, size.height,
          gfx.recorder().calls().size(), screen.replacement_glyphs());
-  return screen.replacement_glyphs() == 0 ? 0 : 1;
+  // A replacement glyph is a character the fonts lack: the card's own fault.
+  return screen.replacement_glyphs() == 0 ? kExitOk : LibraryFailure("characters without a glyph were drawn");
 }
 
-CommandRegistration screen_test_command("screen-test", "--png OUT.png [--size WxH]", ScreenTest);
+CommandRegistration screen_test_command({"screen-test", "draws a test card straight through the graphics services", {
+    Text("--png", "FILE", "the picture to write").Required(),
+    SizeOption("--size", "1024x768", "screen size"),
+}, ScreenTest});
 
 }  // namespace
 }  // namespace host

@@ -14,6 +14,8 @@
 #include <map>
 
 #include "host/commands/command.h"
+#include "host/commands/file_args.h"
+#include "host/services/sandbox_folder.h"
 #include "host/services/file_services.h"
 #include "host/services/graphics_services.h"
 #include "host/services/loader.h"
@@ -24,17 +26,6 @@
 
 namespace host {
 namespace {
-
-const char* const kUsage =
-    "--kind 0|1|2 --field NAME=VALUE ... --odd A.knf [--even B.knf] --out OUT.knf\n"
-    "        [--png OUT.png] [--dialog-png DIALOG.png] [--library Kerf|Anvil] [--lang N] [--quiet]\n"
-    "  NAME: n, angle, angle-even, nx, ny, x-shift, y-shift, pair-shift,\n"
-    "        even-y-shift, row-shift (values in degrees and mm), shorter (yes|no)";
-
-int Usage() {
-  fprintf(stderr, "usage: hostsim transform %s\n", kUsage);
-  return 2;
-}
 
 // Screen rows of the dialog's places as the host lays the dialog out:
 // fields from row 0, OK two rows below the last field, Cancel below OK.
@@ -143,98 +134,63 @@ bool ValidValue(const std::string& v) {
   return points <= 1 && v.size() <= kFieldTextMax;
 }
 
-int Transform(const std::vector<std::string>& args) {
-  int kind = -1;
-  std::string odd, even, out, png, dialog_png, library = "Kerf";
-  uint32_t language = 9;
-  bool quiet = false;
+int Transform(const ParsedArgs& args) {
+  int kind = static_cast<int>(args.Int("--kind"));
+  std::string odd = args.Text("--odd"), even = args.Text("--even"), out = args.Text("--out");
+  std::string png = args.Text("--png"), dialog_png = args.Text("--dialog-png"), library = args.Text("--library");
+  uint32_t language = static_cast<uint32_t>(args.Int("--lang"));
+  bool quiet = args.Has("--quiet");
   std::vector<std::pair<uint8_t, std::string>> fields;
-  std::vector<std::pair<std::string, std::string>> named;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto next = [&]() -> std::string { return i + 1 < args.size() ? args[++i] : std::string(); };
-    if (a == "--kind") kind = atoi(next().c_str());
-    else if (a == "--field") {
-      std::string f = next();
-      size_t eq = f.find('=');
-      if (eq == std::string::npos) return Usage();
-      named.emplace_back(f.substr(0, eq), f.substr(eq + 1));
-    } else if (a == "--odd") odd = next();
-    else if (a == "--even") even = next();
-    else if (a == "--out") out = next();
-    else if (a == "--png") png = next();
-    else if (a == "--dialog-png") dialog_png = next();
-    else if (a == "--library") library = next();
-    else if (a == "--lang") language = static_cast<uint32_t>(atoi(next().c_str()));
-    else if (a == "--quiet") quiet = true;
-    else return Usage();
-  }
-  if (kind < 0 || kind > 2 || odd.empty() || out.empty()) return Usage();
   if (even.empty()) even = odd;
   bool shorter = false;
-  for (auto& [name, value] : named) {
+  for (const std::string& field : args.All("--field")) {
+    size_t eq = field.find('=');
+    std::string name = field.substr(0, eq), value = field.substr(eq + 1);
     uint8_t slot = SlotOfName(name, kind);
-    if (slot == kSlotNone) {
-      fprintf(stderr, "hostsim: kind %d has no field \"%s\"\n", kind, name.c_str());
-      return 2;
-    }
+    if (slot == kSlotNone) throw UsageError("--field: kind " + std::to_string(kind) + " has no field \"" + name + "\"");
     if (slot == kSlotShorter) {
-      if (value != "yes" && value != "no") return Usage();
+      if (value != "yes" && value != "no") throw UsageError("--field shorter: expected yes or no");
       shorter = value == "yes";
     } else if (!ValidValue(value)) {
-      fprintf(stderr, "hostsim: %s: \"%s\" is not a number the dialog takes\n", name.c_str(),
-              value.c_str());
-      return 2;
+      throw UsageError("--field " + name + ": \"" + value + "\" is not a number the dialog takes (at most " +
+                       std::to_string(kFieldTextMax) + " characters: digits, one point, a leading minus)");
     }
     fields.emplace_back(slot, value);
   }
-  for (const std::string& p : {odd, even}) {
-    if (!std::filesystem::exists(p)) {
-      fprintf(stderr, "hostsim: %s: no such file\n", p.c_str());
-      return 1;
-    }
-  }
+  RequireReadableFile(odd);
+  RequireReadableFile(even);
   // Fields go in the dialog's screen order, so a value that opens other
   // fields (N, the even-row shift) is typed before them.
   std::sort(fields.begin(), fields.end(), [&](const auto& x, const auto& y) {
     return Row(kind, x.first) < Row(kind, y.first);
   });
 
-  char pattern[] = "/tmp/hostsim-transform-XXXXXX";
-  std::string sandbox = mkdtemp(pattern);
-  std::filesystem::create_directories(sandbox + "/c/programs");
-  std::filesystem::create_directories(sandbox + "/c/cmos");
-  std::filesystem::copy_file(odd, sandbox + "/c/programs/odd.knf");
-  std::filesystem::copy_file(even, sandbox + "/c/programs/even.knf");
-  bool same = std::filesystem::equivalent(odd, even);
+  SandboxFolder sandbox("transform");
+  std::string programs = sandbox.MakeDir("c/programs");
+  sandbox.MakeDir("c/cmos");
+  CopyFromInput(odd, programs + "/odd.knf");
+  CopyFromInput(even, programs + "/even.knf");
+  std::error_code same_error;
+  bool same = std::filesystem::equivalent(odd, even, same_error);
   std::string odd_dos = "c:\\programs\\odd.knf";
   std::string even_dos = same ? odd_dos : "c:\\programs\\even.knf";
   std::string out_dos = "c:\\programs\\nesting.knf";
-  auto cleanup = [&]() { std::filesystem::remove_all(sandbox); };
-
-  FileServices files(sandbox);
+  FileServices files(sandbox.root());
   Screen screen(800, 600);
-  int status = 1;
+  int presses = 0;
   {
     GraphicsServices graphics(screen);
     Library lib;
     std::string error;
-    if (!lib.Open(LibraryPath(library), &error)) {
-      fprintf(stderr, "hostsim: %s\n", error.c_str());
-      cleanup();
-      return 1;
-    }
+    if (!lib.Open(LibraryPath(library), &error)) throw HostError(error);
     auto fsp_init = lib.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
     auto gdi_init = lib.Bind<int (*)(const GDI_INIT_PARAMS*)>("GDIInit");
     auto loc_init = lib.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
     auto start = lib.Bind<TransformFn>("TransformStart");
     auto cont = lib.Bind<TransformFn>("TransformCont");
     auto stop = lib.Bind<TransformFn>("TransformStop");
-    if (!fsp_init || !gdi_init || !loc_init || !start || !cont || !stop) {
-      fprintf(stderr, "hostsim: %s lacks the transformation exports\n", library.c_str());
-      cleanup();
-      return 1;
-    }
+    if (!fsp_init || !gdi_init || !loc_init || !start || !cont || !stop)
+      return LibraryFailure(library + " lacks the transformation exports");
     fsp_init(&files.table());
     gdi_init(&graphics.table());
     loc_init(nullptr, language);
@@ -250,63 +206,68 @@ int Transform(const std::vector<std::string>& args) {
     start(&info);
     Operator op(screen, info, cont, kind);
     for (auto& [slot, value] : fields) {
-      if (!op.Reach(slot)) {
-        fprintf(stderr, "hostsim: the dialog passes over that field with these values\n");
-        cleanup();
-        return 1;
-      }
+      if (!op.Reach(slot)) return LibraryFailure("the dialog passes over that field with these values");
       if (slot == kSlotShorter) {
         if (shorter) op.Press(kKeyToggleA);
       } else {
         op.Type(value);
       }
     }
-    if (!op.Reach(kSlotOk)) {
-      fprintf(stderr, "hostsim: OK cannot be reached\n");
-      cleanup();
-      return 1;
-    }
+    if (!op.Reach(kSlotOk)) return LibraryFailure("OK cannot be reached");
     uint32_t result = op.Press(kKeyEnter);
     stop(&info);
-    if (!dialog_png.empty() && !screen.WritePng(dialog_png, &error))
-      fprintf(stderr, "hostsim: %s\n", error.c_str());
-    if (result != 2) {
-      fprintf(stderr, "hostsim: the transformation failed (TransformCont returned %u)\n", result);
-      cleanup();
-      return 1;
-    }
-    if (!quiet) printf("%s: written after %d key presses\n", out.c_str(), op.presses());
-    status = 0;
+    if (!dialog_png.empty() && !screen.WritePng(dialog_png, &error)) throw HostError(error);
+    if (result != 2)
+      return LibraryFailure("the transformation failed (TransformCont returned " + std::to_string(result) + ")");
+    presses = op.presses();
   }
-  std::filesystem::copy_file(files.Resolve(out_dos), out,
-                             std::filesystem::copy_options::overwrite_existing);
+  CopyToOutput(files.Resolve(out_dos), out);
 
-  if (!png.empty()) {
-    Screen view_screen(800, 600);
-    TickClock clock;
-    ViewRunner runner(files, view_screen, clock.counter(), TickClock::kFrequency);
-    ViewOptions options;
-    options.library = library;
-    options.program_dos_path = out_dos;
-    options.language = language;
-    std::string error;
-    if (!runner.Load(options, &error)) {
-      fprintf(stderr, "hostsim: %s\n", error.c_str());
-      cleanup();
-      return 1;
-    }
-    ViewRun run = runner.RunToEnd();
-    runner.Stop();
-    if (run.last_result != 2 || !view_screen.WritePng(png, &error)) {
-      fprintf(stderr, "hostsim: the view of the output failed %s\n", error.c_str());
-      status = 1;
-    }
-  }
-  cleanup();
-  return status;
+  // The written program is drawn by the program view (into --png when
+  // given): an output that draws nothing is no success.
+  Screen view_screen(800, 600);
+  TickClock clock;
+  ViewRunner runner(files, view_screen, clock.counter(), TickClock::kFrequency);
+  runner.WatchTexts();
+  ViewOptions options;
+  options.library = library;
+  options.program_dos_path = out_dos;
+  options.language = language;
+  std::string error;
+  if (!runner.Load(options, &error)) throw HostError(error);
+  ViewRun run = runner.RunToEnd();
+  runner.Stop();
+  if (!png.empty() && !view_screen.WritePng(png, &error)) throw HostError(error);
+  std::string failure = runner.FailureText();
+  if (run.last_result != 2) return LibraryFailure("the view of the output did not finish");
+  if (!failure.empty()) return LibraryFailure("the written program cannot be drawn: " + failure);
+  if (runner.InfoLineText() == "0x0") return LibraryFailure("the written program draws nothing (is the contour empty?)");
+  if (!quiet) printf("%s: written after %d key presses\n", out.c_str(), presses);
+  return kExitOk;
 }
 
-CommandRegistration transform_command("transform", kUsage, Transform);
+std::string FieldAssignment(const std::string& value) {
+  size_t eq = value.find('=');
+  return eq != std::string::npos && eq > 0 ? "" : "expected NAME=VALUE";
+}
+
+CommandRegistration transform_command({"transform",
+    "works the contour transformation dialog with the operator's keys and writes the nested program", {
+    Choice("--kind", {"0", "1", "2"}, "", "transformation kind and the fields it takes: 0 rotation array "
+           "with pairs (n, angle, angle-even, nx, x-shift, y-shift, pair-shift, even-y-shift, row-shift, "
+           "shorter); 1 matrix, or one pair with two angles (nx, ny, x-shift, y-shift, angle, angle-even); "
+           "2 matrix with one angle (nx, ny, x-shift, y-shift, angle)").Required(),
+    Text("--field", "NAME=VALUE", "a dialog field typed by the operator (degrees and mm; shorter: yes|no)")
+        .Repeatable().Checked(FieldAssignment, "NAME=VALUE"),
+    Text("--odd", "FILE", "the contour of the odd copies (Kerf program)").Required(),
+    Text("--even", "FILE", "the contour of the even copies (default: the odd one)"),
+    Text("--out", "FILE", "the nested program to write").Required(),
+    Text("--png", "FILE", "also draw the written program with the program view"),
+    Text("--dialog-png", "FILE", "the dialog as it stood when OK was pressed"),
+    Choice("--library", {"Kerf", "Anvil"}, "Kerf", "the library whose dialog runs"),
+    LanguageOption(),
+    Flag("--quiet", "print nothing on success"),
+}, Transform});
 
 }  // namespace
 }  // namespace host

@@ -2,16 +2,16 @@
 //   draws a cutting program (or with --iso an ISO program) through the
 //   real library's ViewStart/ViewCont/ViewStop, with a real tick counter.
 #include <stdio.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "host/commands/command.h"
+#include "host/commands/file_args.h"
 #include "host/services/dispatch.h"
 #include "host/services/file_services.h"
+#include "host/services/sandbox_folder.h"
 #include "host/screen/screen.h"
 #include "host/services/tick_clock.h"
 #include "host/runners/view_runner.h"
@@ -20,103 +20,80 @@
 namespace host {
 namespace {
 
-const char* const kUsage =
-    "PROGRAM --png OUT.png [--library Kerf|Anvil] [--size WxH] [--window L,T,R,B]\n"
-    "        [--orientation '<'|F|plain] [--lang N] [--delay MS]\n"
-    "        [--parts N [--copy FILE]] [--quiet]\n"
-    "        [--iso [--axes XY] [--diameter] [--swap-arcs] [--swap-centres] [--from-memory]]";
+// An ISO program held in host memory is read whole; larger ones are read
+// from the sandbox instead.
+constexpr uint64_t kMaxProgramInMemory = 64u << 20;
 
-int Usage() {
-  fprintf(stderr, "usage: hostsim view %s\n", kUsage);
-  return 2;
+std::string TwoAxisLetters(const std::string& value) {
+  bool letters = value.size() == 2 && value[0] >= 'A' && value[0] <= 'Z' && value[1] >= 'A' && value[1] <= 'Z';
+  return letters && value[0] != value[1] ? "" : "expected two different capital letters such as XY or XZ";
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+void Refuse(const std::string& message) { throw UsageError(message); }
 
-int View(const std::vector<std::string>& args) {
-  std::string program, png, copy_out;
+int View(const ParsedArgs& args) {
+  std::string program = args.Text("PROGRAM");
+  std::string png = args.Text("--png");
+  std::string copy_out = args.Text("--copy");
+  ScreenSize size = args.Size("--size");
+  int parts = static_cast<int>(args.Int("--parts"));
+  bool quiet = args.Has("--quiet");
   ViewOptions options;
-  int width = 800, height = 600, parts = 0;
-  bool window_given = false, from_memory = false, quiet = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto next = [&]() -> std::string { return i + 1 < args.size() ? args[++i] : std::string(); };
-    if (a == "--png") png = next();
-    else if (a == "--library") options.library = next();
-    else if (a == "--size") {
-      if (sscanf(next().c_str(), "%dx%d", &width, &height) != 2) return Usage();
-    } else if (a == "--window") {
-      if (sscanf(next().c_str(), "%d,%d,%d,%d", &options.left, &options.top, &options.right,
-                 &options.bottom) != 4)
-        return Usage();
-      window_given = true;
-    } else if (a == "--orientation") {
-      std::string o = next();
-      options.orientation = o == "<" ? '<' : o == "F" ? 'F' : 0;
-    } else if (a == "--lang") options.language = static_cast<uint32_t>(atoi(next().c_str()));
-    else if (a == "--delay") options.start_delay_ms = static_cast<uint32_t>(atoi(next().c_str()));
-    else if (a == "--parts") parts = atoi(next().c_str());
-    else if (a == "--copy") copy_out = next();
-    else if (a == "--iso") options.iso = true;
-    else if (a == "--from-memory") from_memory = true;
-    else if (a == "--axes") {
-      options.iso_axes = next();
-      if (options.iso_axes.size() != 2) return Usage();
-    } else if (a == "--diameter") options.iso_diameter = true;
-    else if (a == "--swap-arcs") options.iso_options |= kIsoOptionSwapArcs;
-    else if (a == "--swap-centres") options.iso_options |= kIsoOptionSwapCentres;
-    else if (a == "--quiet") quiet = true;
-    else if (!a.empty() && a[0] == '-') return Usage();
-    else program = a;
-  }
-  if (program.empty() || png.empty()) return Usage();
-  if (!std::filesystem::exists(program)) {
-    fprintf(stderr, "hostsim: %s: no such file\n", program.c_str());
-    return 1;
-  }
-  if (!window_given) {
-    options.right = width - 1;
-    options.bottom = height - 1;
+  options.library = args.Text("--library");
+  options.language = static_cast<uint32_t>(args.Int("--lang"));
+  options.start_delay_ms = static_cast<uint32_t>(args.Int("--delay"));
+  std::string orientation = args.Text("--orientation");
+  options.orientation = orientation == "<" ? '<' : orientation == "F" ? 'F' : 0;
+  options.iso = args.Has("--iso");
+  for (const char* iso_only : {"--axes", "--diameter", "--swap-arcs", "--swap-centres", "--from-memory"})
+    if (args.Has(iso_only) && !options.iso) Refuse(std::string(iso_only) + " applies to ISO programs (--iso)");
+  options.iso_axes = args.Text("--axes");
+  options.iso_diameter = args.Has("--diameter");
+  if (args.Has("--swap-arcs")) options.iso_options |= kIsoOptionSwapArcs;
+  if (args.Has("--swap-centres")) options.iso_options |= kIsoOptionSwapCentres;
+  if (args.Has("--copy") && parts < 1) Refuse("--copy needs --parts 1 or more (the parts to copy)");
+  options.right = size.width - 1;
+  options.bottom = size.height - 1;
+  if (args.Has("--window")) {
+    std::vector<int> w = args.Ints("--window");
+    if (w[0] >= w[2] || w[1] >= w[3] || w[2] >= size.width || w[3] >= size.height)
+      Refuse("--window: expected left < right < width and top < bottom < height of the screen (" +
+             std::to_string(size.width) + "x" + std::to_string(size.height) + ")");
+    options.left = w[0], options.top = w[1], options.right = w[2], options.bottom = w[3];
   }
 
+  uint64_t program_size = RequireReadableFile(program);
   // The program goes into a sandbox the library reaches as drive C.
-  char pattern[] = "/tmp/hostsim-view-XXXXXX";
-  std::string sandbox = mkdtemp(pattern);
-  std::filesystem::create_directories(sandbox + "/c/programs");
+  SandboxFolder sandbox("view");
+  std::string programs = sandbox.MakeDir("c/programs");
   std::string name = std::filesystem::path(program).filename().string();
-  std::filesystem::copy_file(program, sandbox + "/c/programs/" + name);
-  FileServices files(sandbox);
-  if (options.iso && from_memory) {
-    options.iso_text = ReadFile(program);
+  CopyFromInput(program, programs + "/" + name);
+  FileServices files(sandbox.root());
+  if (options.iso && args.Has("--from-memory")) {
+    options.iso_text = ReadInputFile(program, kMaxProgramInMemory);
   } else {
     options.program_dos_path = "c:\\programs\\" + name;
   }
   options.copy_dos_path = "c:\\programs\\selected.knf";
   if (!copy_out.empty()) options.part_mode = 3;
 
-  Screen screen(width, height);
+  Screen screen(size.width, size.height);
   TickClock clock;
   ViewRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
-  runner.graphics().recorder().Enable(false);
+  runner.WatchTexts();
   SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
   std::string error;
   if (!runner.Load(options, &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    std::filesystem::remove_all(sandbox);
-    return 1;
+    SetDispatchObserver({});
+    throw HostError(error);
   }
-  uint64_t size = std::filesystem::file_size(program);
-  bool show_progress = !quiet && isatty(2) && size > 200000;
+  bool show_progress = !quiet && isatty(2) && program_size > 200000;
   int shown = -1;
   ViewRun run = runner.RunToEnd([&]() {
     if (!show_progress) return;
     // Both passes read the whole file.
-    int percent = static_cast<int>(std::min<uint64_t>(100, files.bytes_read() * 50 / (size ? size : 1)));
+    int percent = static_cast<int>(
+        std::min<uint64_t>(100, files.bytes_read() * 50 / (program_size ? program_size : 1)));
     if (percent == shown) return;
     shown = percent;
     fprintf(stderr, "\r[%-50s] %3d%%", std::string(static_cast<size_t>(percent / 2), '#').c_str(), percent);
@@ -129,22 +106,44 @@ int View(const std::vector<std::string>& args) {
     if (r != 1) break;
   }
   runner.Stop();
-  if (!copy_out.empty()) std::filesystem::copy_file(sandbox + "/c/programs/selected.knf", copy_out,
-                                                    std::filesystem::copy_options::overwrite_existing);
-  std::filesystem::remove_all(sandbox);
-  if (!screen.WritePng(png, &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 1;
-  }
+  SetDispatchObserver({});
+  if (!copy_out.empty()) CopyToOutput(sandbox.root() + "/c/programs/selected.knf", copy_out);
+  if (!screen.WritePng(png, &error)) throw HostError(error);
+  std::string failure = runner.FailureText();
+  // A program with no move at all is drawn as an empty 0x0 picture: no
+  // script wants that taken for success.
+  if (failure.empty() && run.last_result == 2 && runner.InfoLineText() == "0x0")
+    failure = std::string("the program holds nothing to draw (0x0)") +
+              (options.iso ? "; an ISO program begins after its % line" : "");
+  if (run.last_result != 2)
+    failure = "the view did not finish (ViewCont returned " + std::to_string(run.last_result) + ")";
   if (!quiet) {
-    printf("%s: %u ViewCont calls, %s%s\n", png.c_str(), run.cont_calls,
-           run.last_result == 2 ? "finished" : "stopped",
+    printf("%s: %u ViewCont calls, %s%s\n", png.c_str(), run.cont_calls, failure.empty() ? "finished" : "failed",
            parts > 0 ? (", " + std::to_string(selected) + " parts selected").c_str() : "");
   }
-  return run.last_result == 2 ? 0 : 1;
+  if (!failure.empty()) return LibraryFailure(failure);
+  return kExitOk;
 }
 
-CommandRegistration view_command("view", kUsage, View);
+CommandRegistration view_command({"view", "draws a cutting or ISO program through the library's program view", {
+    Positional("PROGRAM", "the program file (Kerf format; ISO with --iso)"),
+    Text("--png", "FILE", "the picture to write").Required(),
+    Choice("--library", {"Kerf", "Anvil"}, "Kerf", "the library whose view draws"),
+    SizeOption("--size", "800x600", "screen size"),
+    Ints("--window", 4, 0, kMaxScreenSide - 1, "L,T,R,B", "the view's window on the screen (default: all of it)"),
+    Choice("--orientation", {"<", "F", "plain"}, "plain", "orientation byte: '<' turned, F mirrored, plain as is"),
+    LanguageOption(),
+    Int("--delay", 0, 60000, "0", "start delay in milliseconds before the program is opened"),
+    Int("--parts", 0, 100000, "0", "ShapePartSel calls after the drawing (parts highlighted)"),
+    Text("--copy", "FILE", "copy mode: the selected parts are written to FILE (needs --parts)"),
+    Flag("--quiet", "print nothing on success"),
+    Flag("--iso", "the program is an ISO program"),
+    Text("--axes", "XY", "ISO: address letters of the two axes", "XY").Checked(TwoAxisLetters, "two capital letters"),
+    Flag("--diameter", "ISO: the first axis value is a diameter"),
+    Flag("--swap-arcs", "ISO: G2 and G3 swapped"),
+    Flag("--swap-centres", "ISO: the centre words swapped"),
+    Flag("--from-memory", "ISO: the program is handed over in host memory instead of a file"),
+}, View});
 
 }  // namespace
 }  // namespace host

@@ -2,7 +2,11 @@
 // drives them from the command line.
 #include <stdio.h>
 
+#include <algorithm>
+#include <exception>
+#include <filesystem>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -11,31 +15,129 @@
 namespace host {
 namespace {
 
-struct Command {
-  const char* usage;
-  CommandFn fn;
-};
-
 std::map<std::string, Command>& Commands() {
   static std::map<std::string, Command> commands;
   return commands;
 }
 
+void PrintCommandList(FILE* out) {
+  fprintf(out, "usage: hostsim COMMAND [OPTIONS]   (hostsim COMMAND --help for its options)\n\ncommands:\n");
+  for (const Command* c : RegisteredCommands()) fprintf(out, "  %-14s %s\n", c->name.c_str(), c->summary.c_str());
+  fprintf(out,
+          "  %-14s this list; `help COMMAND` a command's options, `help --markdown` the README reference\n",
+          "help");
+}
+
+int Help(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    PrintCommandList(stdout);
+    return kExitOk;
+  }
+  if (args.size() == 1 && args[0] == "--markdown") {
+    fputs(MarkdownReference().c_str(), stdout);
+    return kExitOk;
+  }
+  const Command* c = args.size() == 1 ? FindCommand(args[0]) : nullptr;
+  if (!c) throw UsageError("help takes a command name or --markdown");
+  fputs(HelpText(c->name, c->summary, c->options).c_str(), stdout);
+  return kExitOk;
+}
+
+bool AsksForHelp(const std::vector<std::string>& args) {
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == "--help" || a == "-h") return true;
+  }
+  return false;
+}
+
+int Run(const std::vector<std::string>& argv, std::string* context) {
+  if (argv.empty()) {
+    PrintCommandList(stderr);
+    return kExitUsage;
+  }
+  std::vector<std::string> args(argv.begin() + 1, argv.end());
+  if (argv[0] == "help" || argv[0] == "--help" || argv[0] == "-h") return Help(args);
+  const Command* c = FindCommand(argv[0]);
+  if (!c) {
+    *context = "hostsim";
+    std::string shown = argv[0].size() > 60 ? argv[0].substr(0, 57) + "..." : argv[0];
+    throw UsageError("unknown command \"" + shown + "\" (hostsim help lists the commands)");
+  }
+  *context = "hostsim " + c->name;
+  if (AsksForHelp(args)) {
+    fputs(HelpText(c->name, c->summary, c->options).c_str(), stdout);
+    return kExitOk;
+  }
+  ParsedArgs parsed = ParseOptions(c->name, c->options, args);
+  int status = c->run(parsed);
+  fflush(stdout);
+  return status;
+}
+
 }  // namespace
 
-CommandRegistration::CommandRegistration(const char* name, const char* usage, CommandFn fn) {
-  Commands()[name] = {usage, fn};
+CommandRegistration::CommandRegistration(Command command) {
+  std::string name = command.name;
+  Commands()[name] = std::move(command);
+}
+
+std::vector<const Command*> RegisteredCommands() {
+  std::vector<const Command*> list;
+  for (auto& [name, command] : Commands()) list.push_back(&command);
+  return list;
+}
+
+const Command* FindCommand(const std::string& name) {
+  auto it = Commands().find(name);
+  return it == Commands().end() ? nullptr : &it->second;
+}
+
+int LibraryFailure(const std::string& message) {
+  fflush(stdout);
+  fprintf(stderr, "hostsim: %s\n", message.c_str());
+  return kExitLibraryFailure;
+}
+
+std::string MarkdownReference() {
+  std::string text;
+  for (const Command* c : RegisteredCommands()) text += MarkdownHelp(c->name, c->summary, c->options);
+  return text;
+}
+
+int RunCommandLine(const std::vector<std::string>& argv) {
+  std::string context = "hostsim";
+  try {
+    return Run(argv, &context);
+  } catch (const UsageError& e) {
+    fflush(stdout);
+    fprintf(stderr, "%s: %s\n", context.c_str(), e.what());
+    if (const Command* c = argv.empty() ? nullptr : FindCommand(argv[0]))
+      fprintf(stderr, "usage: %s\n", UsageLine(c->name, c->options).c_str());
+    return kExitUsage;
+  } catch (const std::filesystem::filesystem_error& e) {
+    fflush(stdout);
+    std::string paths = e.path1().string() + (e.path2().empty() ? "" : " -> " + e.path2().string());
+    fprintf(stderr, "%s: %s: %s\n", context.c_str(), paths.c_str(), e.code().message().c_str());
+    return kExitHostFailure;
+  } catch (const std::bad_alloc&) {
+    fflush(stdout);
+    fprintf(stderr, "%s: out of memory\n", context.c_str());
+    return kExitHostFailure;
+  } catch (const std::exception& e) {
+    fflush(stdout);
+    fprintf(stderr, "%s: %s\n", context.c_str(), e.what());
+    return kExitHostFailure;
+  } catch (...) {
+    fflush(stdout);
+    fprintf(stderr, "%s: unexpected failure\n", context.c_str());
+    return kExitHostFailure;
+  }
 }
 
 }  // namespace host
 
 int main(int argc, char** argv) {
-  auto& commands = host::Commands();
-  if (argc < 2 || commands.find(argv[1]) == commands.end()) {
-    fprintf(stderr, "usage: hostsim COMMAND [ARGS]\n\ncommands:\n");
-    for (auto& [name, command] : commands) fprintf(stderr, "  hostsim %s %s\n", name.c_str(), command.usage);
-    return 2;
-  }
-  std::vector<std::string> args(argv + 2, argv + argc);
-  return commands[argv[1]].fn(args);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return host::RunCommandLine(args);
 }

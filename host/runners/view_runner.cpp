@@ -2,7 +2,9 @@
 
 #include <time.h>
 
+#include "bridge/gdi.h"
 #include "host/runners/drawing_library.h"
+#include "host/screen/text.h"
 
 namespace host {
 
@@ -50,6 +52,38 @@ bool ViewRunner::Load(const ViewOptions& options, std::string* error) {
   info_.options = options.iso_options;
   info_.diameter = options.iso_diameter ? 1 : 0;
   return true;
+}
+
+void ViewRunner::WatchTexts() {
+  graphics_.recorder().KeepOnly({kGdiTextBox, kGdiWriteText});
+  graphics_.recorder().Enable(true);
+}
+
+std::string ViewRunner::InfoLineText() const {
+  // The information line's text box starts 5 pixels inside the window's
+  // left edge and 21 above its bottom.
+  int x = info_.left + 5, y = info_.bottom - 21;
+  bool in_line = false;
+  std::string shown;
+  for (const GdiCall& call : graphics_.recorder().calls()) {
+    if (call.slot == kGdiTextBox) in_line = call.x == x && call.y == y;
+    else if (call.slot == kGdiWriteText && in_line) shown = call.text;
+  }
+  while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+  return shown;
+}
+
+std::string ViewRunner::FailureText() const {
+  std::string shown = InfoLineText();
+  if (shown.empty()) return "";
+  // Error texts 1 to 13 of the view (Anvil keeps them 150 higher).
+  auto get = library_.Bind<const char* (*)(uint32_t)>("GetLocString");
+  uint32_t base = options_.library == "Anvil" ? 150 : 0;
+  for (uint32_t id = base + 1; get && id <= base + 13; ++id) {
+    const char* text = get(id);
+    if (text && *text && shown == text) return ZorvToUtf8(text);
+  }
+  return "";
 }
 
 uint32_t ViewRunner::Start() { return start_(&info_); }

@@ -56,6 +56,16 @@ class ViewRunner {
   // is left to the caller so parts can be selected first.
   ViewRun RunToEnd(const std::function<void()>& progress = {});
 
+  // Keeps a record of the text boxes written (nothing else), so that
+  // FailureText can tell what the view's information line shows.
+  void WatchTexts();
+  // The error text the view shows in its information line (as UTF-8), ""
+  // when it shows none. Needs WatchTexts before the run.
+  std::string FailureText() const;
+  // What the information line shows last (control character set, without
+  // trailing blanks): an error text, or the program's size such as "12x8".
+  std::string InfoLineText() const;
+
   VIEW_INFO& info() { return info_; }
   GraphicsServices& graphics() { return graphics_; }
   Library& library() { return library_; }

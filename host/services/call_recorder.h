@@ -39,8 +39,16 @@ class CallRecorder {
  public:
   void Enable(bool on) { enabled_ = on; }
   bool enabled() const { return enabled_; }
+  // Records only the calls of these slots (every call when empty).
+  void KeepOnly(std::vector<int> slots) { only_ = std::move(slots); }
   void Record(GdiCall call) {
-    if (enabled_) calls_.push_back(std::move(call));
+    if (!enabled_) return;
+    if (!only_.empty()) {
+      bool kept = false;
+      for (int slot : only_) kept = kept || slot == call.slot;
+      if (!kept) return;
+    }
+    calls_.push_back(std::move(call));
   }
   const std::vector<GdiCall>& calls() const { return calls_; }
   // Describe() of every call, in order.
@@ -49,6 +57,7 @@ class CallRecorder {
 
  private:
   bool enabled_ = true;
+  std::vector<int> only_;
   std::vector<GdiCall> calls_;
 };
 

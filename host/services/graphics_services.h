@@ -71,6 +71,7 @@ class GraphicsServices {
 
   Screen& screen() { return screen_; }
   CallRecorder& recorder() { return recorder_; }
+  const CallRecorder& recorder() const { return recorder_; }
 
   // Service calls received since construction (recorded or not).
   uint64_t calls() const { return calls_; }
