@@ -13,15 +13,17 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
 CLANG_FLAGS = -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 # Where 32-bit programs run through the user-mode emulator (tools/setup-32bit.sh)
-# LeakSanitizer hangs at process exit, so leak detection is off there, and the
-# emulated address space is held to 3 GiB so that AddressSanitizer's shadow
-# covers every address the emulator hands out. Evaluated when a recipe runs,
-# after set-up.
+# LeakSanitizer hangs at process exit, so leak detection is off there. The
+# emulator hands out memory downward from 1 GiB, through the range that
+# AddressSanitizer's 32-bit layout keeps for the shadow of the top gigabytes;
+# holding the emulated address space to 2 GiB moves that shadow below 768 MiB,
+# so every address the emulator hands out is application memory to ASan.
+# Evaluated when a recipe runs, after set-up.
 EMULATED = $(shell grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386 && echo 1)
 LEAKS = $(if $(EMULATED),0,1)
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=$(LEAKS):strict_string_checks=1:detect_stack_use_after_return=1 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-                $(if $(EMULATED),QEMU_RESERVED_VA=0xc0000000,)
+                $(if $(EMULATED),QEMU_RESERVED_VA=0x80000000,)
 # Every test process has a time limit of its own: a hang fails the run.
 TEST_TIMEOUT ?= 1200
 
