@@ -8,6 +8,7 @@
 
 #include "anvil/memory_pool.h"
 #include "host/services/anvil_host.h"
+#include "tests/support/scale.h"
 #include "host/services/loader.h"
 #include "host/screen/text.h"
 #include "tests/support/sandbox.h"
@@ -162,7 +163,7 @@ TEST_F(AnvilLibrary, WrongFreesThroughTheExportAreIgnored) {
 // the host's block must match the model after every call.
 TEST_F(AnvilLibrary, RandomSequencesThroughTheExportsMatchTheModel) {
   std::mt19937 rng(7);
-  for (int sequence = 0; sequence < 300; ++sequence) {
+  for (int sequence = 0; sequence < testing_support::Scaled(300); ++sequence) {
     uint32_t size = 24 + static_cast<uint32_t>(rng() % 4000);
     host::AnvilHost h(size);
     h.Initialise(lib);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "anvil/memory_pool.h"
+#include "tests/support/scale.h"
 #include "tests/test_pool_model.h"
 
 namespace {
@@ -101,7 +102,7 @@ class PoolModel : public ::testing::Test {
 };
 
 TEST_F(PoolModel, SmallPoolsStayConsistentStepByStep) {
-  for (int sequence = 0; sequence < 2500; ++sequence) {
+  for (int sequence = 0; sequence < testing_support::Scaled(2500); ++sequence) {
     uint32_t size = 13 + static_cast<uint32_t>(rng() % 3000);
     RunSequence(size, 120);
     if (HasFatalFailure()) return;
@@ -110,7 +111,7 @@ TEST_F(PoolModel, SmallPoolsStayConsistentStepByStep) {
 
 // Pools around the low-memory level, so that 4198 comes and goes.
 TEST_F(PoolModel, PoolsAroundTheLowMemoryLevelStayConsistent) {
-  for (int sequence = 0; sequence < 60; ++sequence) {
+  for (int sequence = 0; sequence < testing_support::Scaled(60); ++sequence) {
     uint32_t size = 1000000 + static_cast<uint32_t>(rng() % 20000);
     RunSequence(size, 300);
     if (HasFatalFailure()) return;
