@@ -18,4 +18,5 @@ iso_program="$build/bench-data/large.nc"
 [ -f "$iso_program" ] || python3 examples/generate.py large-iso 1000000 "$iso_program"
 "$build/bin/view_bench" "$program" "$iso_program"
 "$build/bin/plotline_bench" 1000000
+"$build/bin/preprocess_bench" 5
 "$(dirname "$0")/vsftpd-bench.sh" "$build"

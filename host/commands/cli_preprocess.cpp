@@ -1,0 +1,138 @@
+// hostsim preprocess SOURCE --out OUT.nc [options]
+//   translates a parametric program through the real library's
+//   PreprocessStart/PreprocessCont/PreprocessStop with a real tick counter.
+//   The source's folder (sub-programs, data files, FI1EOR) is copied into
+//   the sandbox; each INP is answered from --input, then the --keys script,
+//   then the terminal.
+#include <stdio.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <iostream>
+
+#include "host/commands/command.h"
+#include "host/commands/file_args.h"
+#include "host/runners/preprocess_runner.h"
+#include "host/screen/screen.h"
+#include "host/screen/text.h"
+#include "host/services/dispatch.h"
+#include "host/services/sandbox_folder.h"
+#include "host/services/tick_clock.h"
+
+namespace host {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The keys of an input: digits, the point, the sign, delete and enter.
+const KeyTable kInputKeys = {{
+    {"enter", 255, 255, "stores the number (ends the input)", ""},
+    {"point", 43, 43, "the decimal point", ""},
+    {"sign", 63, 63, "turns the sign", ""},
+    {"delete", 46, 46, "removes the last character", ""},
+}, true};
+
+std::string AnswerCheck(const std::string& value) {
+  std::vector<uint8_t> keys;
+  std::string error;
+  return AnswerKeys(value, &keys, &error) ? "" : error;
+}
+
+int Preprocess(const ParsedArgs& args) {
+  std::string source = args.Text("SOURCE"), out = args.Text("--out"), png = args.Text("--png");
+  ScreenSize size = args.Size("--size");
+  bool quiet = args.Has("--quiet");
+  RequireReadableFile(source);
+  std::deque<std::string> answers(args.All("--input").begin(), args.All("--input").end());
+  // The key script as one stream of keys; each input takes them up to its
+  // enter key.
+  std::deque<uint8_t> script;
+  for (const KeyStep& step : args.Keys("--keys")) {
+    if (step.kind == KeyStep::kKey) script.push_back(static_cast<uint8_t>(step.code));
+    if (step.kind == KeyStep::kType)
+      for (char c : step.text) script.push_back(static_cast<uint8_t>(c));
+  }
+
+  // The source's folder goes into the sandbox as c:\prog; the output comes
+  // out of c:\output.
+  SandboxFolder sandbox("preprocess");
+  std::string prog = sandbox.MakeDir("c/prog");
+  sandbox.MakeDir("c/cmos");
+  sandbox.MakeDir("c/output");
+  fs::path folder = fs::path(source).parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    if (entry.is_regular_file()) CopyFromInput(entry.path().string(), prog + "/" + entry.path().filename().string());
+  if (ec) throw HostError(folder.string() + ": " + ec.message());
+  PreprocessOptions options;
+  options.source_dos_path = "c:\\prog\\" + fs::path(source).filename().string();
+  options.destination_dos_path = "c:\\output\\" + fs::path(out).filename().string();
+  options.right = size.width - 1;
+  options.bottom = size.height - 1;
+  options.language = static_cast<uint32_t>(args.Int("--lang"));
+  options.skip_slash = args.Has("--skip-slash");
+
+  FileServices files(sandbox.root());
+  Screen screen(size.width, size.height);
+  TickClock clock;
+  PreprocessRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
+  SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
+  std::string error;
+  if (!runner.Load(options, &error)) throw HostError(error);
+  bool terminal = isatty(0);
+  PreprocessRun run = runner.Run([&](const std::string& prompt, std::vector<uint8_t>* keys) {
+    std::string answer;
+    if (!answers.empty()) {
+      answer = answers.front();
+      answers.pop_front();
+    } else if (!script.empty()) {
+      keys->clear();
+      while (!script.empty()) {
+        keys->push_back(script.front());
+        script.pop_front();
+        if (keys->back() == 255) break;
+      }
+      if (!quiet) printf("input \"%s_\" <- keys\n", ZorvToUtf8(prompt).c_str());
+      return true;
+    } else {
+      // No answer given on the command line: ask the operator.
+      fprintf(stderr, "%s_ ", ZorvToUtf8(prompt).c_str());
+      if (!terminal) fprintf(stderr, "(reading the answer from standard input)\n");
+      if (!std::getline(std::cin, answer)) return false;
+    }
+    if (!quiet) printf("input \"%s_\" <- %s\n", ZorvToUtf8(prompt).c_str(), answer.c_str());
+    std::string problem;
+    if (!AnswerKeys(answer, keys, &problem)) throw UsageError("answer: " + problem);
+    return true;
+  });
+  runner.Stop();
+  SetDispatchObserver(nullptr);
+  if (!png.empty() && !screen.WritePng(png, &error)) throw HostError(error);
+  if (run.end == PreprocessEnd::kComplete) {
+    CopyToOutput(files.Resolve(options.destination_dos_path), out);
+    if (!quiet) printf("%s: complete, %u PreprocessCont calls, %u inputs\n", out.c_str(), run.cont_calls, run.inputs);
+    return kExitOk;
+  }
+  printf("%s\n", ZorvToUtf8(runner.status_line()).c_str());
+  if (run.end == PreprocessEnd::kNoAnswer)
+    return LibraryFailure("no answer for the input \"" + ZorvToUtf8(runner.input_line()) + "\"");
+  return LibraryFailure(ZorvToUtf8(runner.error_line()));
+}
+
+CommandRegistration preprocess_command({"preprocess", "translates a parametric program into an ISO program through the preprocessor library", {
+    Positional("SOURCE", "the parametric program; its folder holds sub-programs, data files and FI1EOR"),
+    Text("--out", "FILE", "the ISO program to write").Required(),
+    Text("--input", "VALUE", "the answer to the next INP: digits, '.', '-', <N> for key N (repeatable)")
+        .Repeatable().Checked(AnswerCheck, "digits, '.', '-', blanks and <N> with N 0..255"),
+    KeysOption("--keys", kInputKeys, "keys for the inputs after the --input answers, e.g. \"12 point 5 enter\""),
+    Flag("--skip-slash", "lines starting with \"/\" are dropped"),
+    Int("--lang", 0, 255, "5", "language of the library's texts"),
+    Text("--png", "FILE", "the screen to write"),
+    SizeOption("--size", "800x600", "screen size"),
+    Flag("--quiet", "print nothing on success"),
+}, Preprocess});
+
+}  // namespace
+}  // namespace host
