@@ -39,16 +39,25 @@ for exe in "${targets[@]}"; do
   # Inputs may grow to the default or to the largest seed, whichever is more.
   largest=$(find "$seeds" -type f -printf '%s\n' | sort -n | tail -1)
   max_len=$(( ${largest:-0} > max_len_default ? ${largest:-0} : max_len_default ))
+  # The seeds (and what earlier runs found) are handed over as a list of
+  # files: a 32-bit libFuzzer reads no directory on a file system with 64-bit
+  # inode numbers (its runtime lacks large-file support), and would start
+  # from nothing.
+  seed_list=$build/fuzz-artifacts/$name.seeds
+  find "$seeds" "$work" -type f | paste -sd, > "$seed_list"
+  seed_flag=()
+  [ -s "$seed_list" ] && seed_flag=(-seed_inputs=@"$seed_list")
   echo "fuzz $name: ${seconds}s"
   # libFuzzer stops itself after $seconds; the outer limit catches a process
   # that hangs instead (as a sanitizer can at exit under an emulator).
   timeout --kill-after=30 $(( seconds * 2 + 120 )) \
   "$exe" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$name-" \
-    "$work" "$seeds" >"$log" 2>&1
+    "${seed_flag[@]}" "$work" >"$log" 2>&1
   rc=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1)
+  seeded=$(sed -n 's/.*seed corpus: files: \([0-9]*\).*/\1/p' "$log" | head -1)
   if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
     echo "fuzz $name HUNG: still running $(( seconds * 2 + 120 ))s after start; log: $log"
     status=1
@@ -59,7 +68,7 @@ for exe in "${targets[@]}"; do
     status=1
     summary+=("$name: FAILED after ${runs:-?} runs")
   else
-    summary+=("$name: ${runs:-?} runs, ${cov:-cov: ?}, no failure")
+    summary+=("$name: ${seeded:-0} seeds, ${runs:-?} runs, ${cov:-cov: ?}, no failure")
   fi
 done
 echo "fuzz summary (${seconds}s each):"
