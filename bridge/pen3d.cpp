@@ -247,6 +247,36 @@ void PlaneCoordinates(int plane, const double p[3], double* u, double* v, double
 
 }  // namespace
 
+namespace {
+
+// Arcs of a program mostly start at the same few angles (a lead-in on an
+// axis, a corner) and step by the same largest step, so their chords meet
+// the same angles again and again. A direct-mapped table keyed by the
+// angle's exact bits returns what cos and sin gave for it before.
+struct CosSinEntry {
+  uint64_t bits;
+  double c, s;
+  bool used;
+};
+CosSinEntry g_cos_sin[256];
+
+}  // namespace
+
+void CosSin(double angle, double* c, double* s) {
+  uint64_t bits;
+  memcpy(&bits, &angle, sizeof bits);
+  uint32_t folded = static_cast<uint32_t>(bits ^ (bits >> 32));
+  CosSinEntry& e = g_cos_sin[(folded * 2654435761u) >> 24];
+  if (!e.used || e.bits != bits) {
+    e.bits = bits;
+    e.c = cos(angle);
+    e.s = sin(angle);
+    e.used = true;
+  }
+  *c = e.c;
+  *s = e.s;
+}
+
 void PenArc(Pen3D* pen, int plane, int flags, double cx, double cy, double cz, double ex,
             double ey, double ez) {
   double centre[3] = {cx, cy, cz}, end[3] = {ex, ey, ez};
@@ -275,8 +305,9 @@ void PenArc(Pen3D* pen, int plane, int flags, double cx, double cy, double cz, d
     angle += step;
     if (clockwise ? angle <= stop : angle >= stop) break;
     if (angle != angle) break;
-    double p[3];
-    PlanePoint(plane, cu + r * cos(angle), cv + r * sin(angle), cw, p);
+    double p[3], c, sine;
+    CosSin(angle, &c, &sine);
+    PlanePoint(plane, cu + r * c, cv + r * sine, cw, p);
     PenLineTo(pen, p);
   }
   double last[3];

@@ -58,6 +58,10 @@ void PenLine(Pen3D* pen, const double from[3], const double to[3]);
 void PenCopyPosition(Pen3D* pen, const Pen3D* other);
 void PenBox(Pen3D* pen, double x1, double y1, double z1, double x2, double y2, double z2);
 
+// cos(angle) and sin(angle), bit for bit as the mathematics library gives
+// them; an angle met again is answered from a small table.
+void CosSin(double angle, double* c, double* s);
+
 enum ArcPlane : int { kPlaneXY = 0, kPlaneXZ = 1, kPlaneYZ = 2 };
 enum : int { kArcClockwise = 1, kArcFullCircle = 2 };
 // Arc from the pen's position around the centre to the end point, in chords

@@ -288,6 +288,24 @@ TEST_F(Pens, FullCircleFlagDrawsTheWholeCircle) {
   EXPECT_DOUBLE_EQ(pen.position[1], 100);
 }
 
+TEST(PenChords, CosSinGivesTheLibrarysValuesBitForBitAlsoWhenRemembered) {
+  // Chord angles of arcs from the four axis directions by the largest step,
+  // then angles that fill and overwrite the table; every one asked twice.
+  std::vector<double> angles;
+  for (double start : {0.0, 1.5707963267948966, 3.141592653589793, -1.5707963267948966, -0.0})
+    for (double a = start, k = 0; k < 13; ++k) angles.push_back(a += 0.523598775);
+  for (int k = 0; k < 2000; ++k) angles.push_back(k * 0.0062831853 - 6.2831853);
+  for (int round = 0; round < 2; ++round) {
+    for (double angle : angles) {
+      volatile double v = angle;  // the library's cos and sin, not folded constants
+      double c, s, want_c = cos(v), want_s = sin(v);
+      CosSin(angle, &c, &s);
+      ASSERT_EQ(memcmp(&c, &want_c, sizeof c), 0) << angle;
+      ASSERT_EQ(memcmp(&s, &want_s, sizeof s), 0) << angle;
+    }
+  }
+}
+
 TEST_F(Pens, ClockwiseArcsGoTheOtherWay) {
   StartOnCircle(&pen, 100);
   gfx.recorder().Clear();
