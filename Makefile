@@ -57,7 +57,7 @@ $(ASAN_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(ASAN_BUILD) $(CLANG_FLAGS) -DSANITIZE=ON $(CMAKE_FLAGS)
 
 check-asan: setup $(ASAN_BUILD)/CMakeCache.txt
-	@$(if $(EMULATED),echo "check-asan: 32-bit programs are emulated here: leak detection off, sweeps sampled at 10%",true)
+	@$(if $(EMULATED),echo "check-asan: 32-bit programs are emulated here: leak detection off and sweeps sampled at 10%",true)
 	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) $(ASAN_SCALE) ctest --output-on-failure -j $(JOBS) --timeout $(TEST_TIMEOUT)
 
