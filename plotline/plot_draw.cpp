@@ -216,7 +216,7 @@ uint32_t PlotDrawSlice(PlotContext* c, _PLOTLINE* r) {
     }
     if (d.next == -1 && d.pass == kPassProgram && d.bbb) d.bbb_end = true;
     if (!MayDraw(c, r)) break;
-    CNC_BLOCK_INFO b;
+    alignas(8) CNC_BLOCK_INFO b;  // its doubles go to the pens by pointer
     if (RecordCNCGetBlockInfo(d.next, &b) != 1) {
       d.stopped = true;
       d.next = -1;

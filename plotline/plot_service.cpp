@@ -81,7 +81,7 @@ void BlockScreen(Lines* l) {
     return;
   }
   for (int n = 0; n < 40 && index != -1; ++n, index = RecordCNCNextBlock(index)) {
-    CNC_BLOCK_INFO b;
+    alignas(8) CNC_BLOCK_INFO b;  // its doubles are read by pointer
     if (RecordCNCGetBlockInfo(index, &b) != 1) {
       Line(l, "Chyba RecordCNCGetBlockInfo");
       return;
