@@ -6,6 +6,7 @@ namespace {
 
 _ANVILINIT g_host;
 anvil::MemoryPool g_pool;
+uint32_t g_init_count = 0;
 
 }  // namespace
 
@@ -19,6 +20,7 @@ void AnvilRaiseMessage(uint16_t number) {
 uint32_t AnvilAlloc(uint32_t n) { return anvil::PoolAlloc(&g_pool, n); }
 void AnvilFree(uint32_t data) { anvil::PoolFree(&g_pool, data); }
 uint32_t AnvilLargestFree() { return anvil::PoolLargestFree(&g_pool); }
+uint32_t AnvilInitCount() { return g_init_count; }
 
 // Keeps the record and (re)initialises the pool; earlier allocations are
 // forgotten. Only the bytes the host declares in the size field are taken
@@ -34,6 +36,7 @@ LIB_EXPORT uint32_t AnvilInit(const _ANVILINIT* record) {
   __builtin_memcpy(&g_host, record, taken);
   g_pool.message_word = g_host.message_word;
   anvil::PoolInit(&g_pool, g_host.pool_base, g_host.pool_size, true);
+  ++g_init_count;
   return 0;
 }
 

@@ -67,3 +67,6 @@ void AnvilRaiseMessage(uint16_t number);
 uint32_t AnvilAlloc(uint32_t n);
 void AnvilFree(uint32_t data);
 uint32_t AnvilLargestFree();
+// How often AnvilInit has run: a module holding pool blocks starts afresh
+// when it changed (the pool forgot every block).
+uint32_t AnvilInitCount();

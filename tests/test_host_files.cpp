@@ -56,8 +56,16 @@ TEST_F(HostFiles, ListingIsAStreamOfRecords) {
   EXPECT_GE(1980 + (date >> 9), 2020);
   EXPECT_EQ(FspClose(h), 0);
 
+  // Below the drive's root "." and ".." come first, as DOS lists them.
   ASSERT_EQ(FspListOpen("c:\\d\\*.*", &h, &n), 0);
-  EXPECT_EQ(n, 3u);
+  EXPECT_EQ(n, 5u);
+  ASSERT_EQ(FspRead(h, buf, 16, &count), 0);
+  EXPECT_STREQ(reinterpret_cast<char*>(buf + 14), ".");
+  ASSERT_EQ(FspRead(h, buf, 17, &count), 0);
+  EXPECT_STREQ(reinterpret_cast<char*>(buf + 14), "..");
+  FspClose(h);
+  ASSERT_EQ(FspListOpen("c:\\*.*", &h, &n), 0);
+  EXPECT_EQ(n, 1u);  // the root holds d\ only
   FspClose(h);
 }
 

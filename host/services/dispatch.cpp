@@ -47,10 +47,14 @@ std::string ServiceName(uint32_t handle) {
 
 void SetDispatchObserver(DispatchObserver observer) { Observer() = std::move(observer); }
 
+uint64_t g_dispatch_count = 0;
+uint64_t DispatchCount() { return g_dispatch_count; }
+
 }  // namespace host
 
 extern "C" int HostDispatchEntry(uint32_t handle, int count, ...) {
   auto& services = host::Registry();
+  ++host::g_dispatch_count;
   if (handle == 0 || handle > services.size() || !services[handle - 1].fn) return 0;
   if (host::Observer()) host::Observer()(handle, count);
   va_list args;

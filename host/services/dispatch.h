@@ -25,6 +25,10 @@ std::string ServiceName(uint32_t handle);
 using DispatchObserver = std::function<void(uint32_t handle, int count)>;
 void SetDispatchObserver(DispatchObserver observer);
 
+// Calls of the dispatch entry so far (known handles or not): a host loop
+// tells from it whether a library call used any service.
+uint64_t DispatchCount();
+
 }  // namespace host
 
 // The entry handed to the libraries. An unknown handle returns 0.

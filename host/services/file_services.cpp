@@ -332,10 +332,21 @@ int8_t FileServices::ListOpen(const char* pattern, uint32_t* handle, uint32_t* e
   Open listing;
   listing.is_listing = true;
   uint32_t n = 0;
+  // Below a drive's root the search starts with "." and "..", as DOS does.
+  std::vector<std::string> names;
+  bool below_root = dir_dos.find_first_of("\\/", 3) != std::string::npos;
+  if (below_root) {
+    if (fnmatch(mask.c_str(), ".", 0) == 0) names.push_back(".");
+    if (fnmatch(mask.c_str(), "..", 0) == 0) names.push_back("..");
+  }
   while (dirent* e = readdir(d)) {
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     if (fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
+    names.push_back(name);
+  }
+  closedir(d);
+  for (const std::string& name : names) {
     struct stat st;
     if (stat((dir + "/" + name).c_str(), &st) != 0) continue;
     uint16_t t = 0, dt = 0;
@@ -355,7 +366,6 @@ int8_t FileServices::ListOpen(const char* pattern, uint32_t* handle, uint32_t* e
     put(name.c_str(), name.size() + 1);
     ++n;
   }
-  closedir(d);
   if (handle) *handle = NewHandle(std::move(listing));
   if (entries) *entries = n;
   return kHostOk;

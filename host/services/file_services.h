@@ -11,6 +11,9 @@
 //   error, -4 already exists or in the way, -5 bad path or no such file,
 //   -6 directory not empty, -7 unsupported mode or origin.
 //
+// The directory search (slot 3) lists "." and ".." first in every
+// directory below a drive's root, as DOS does; the root has neither.
+//
 // Information record of slot 6 (host's choice): u32 directory flag,
 // u16 time, u16 date (MS-DOS packing), u32 size; 12 bytes.
 #pragma once
