@@ -125,6 +125,23 @@ bool RunWait(int submitted, FtpProgress progress) {
 
 bool FitsClient(const char* argument) { return strlen(argument) <= kFtpArgumentMax; }
 
+// A transfer whose data stalled closes its file (reporting completion)
+// before it reports the stall, and the completion clears the callbacks, so
+// the stall never reaches this library. A transfer that ended normally
+// leaves the client free for the next command at once; a stalled or
+// cancelled one keeps it busy (logging out). So a transfer counts only
+// when the client then takes a PWD.
+bool ConfirmTransferEnded() {
+  Begin(kOpPwd);
+  auto fn = Entry<NoArgFn>(kHostFnWharfPWDEx);
+  if (fn == nullptr) return RunWait(0, nullptr);
+  if (fn(OnError, OnCompletion, OnStatus) == 0) {
+    OnError(kCodeNoAnswer);
+    return false;
+  }
+  return RunWait(1, nullptr);
+}
+
 }  // namespace
 
 uint32_t FtpErrorTextId(int code) {
@@ -137,7 +154,7 @@ bool FtpList(bool long_form, const char* local_file) {
   Begin(long_form ? kOpList : kOpNameList);
   auto fn = Entry<OneArgFn>(long_form ? kHostFnWharfListWEx : kHostFnWharfListEx);
   int submitted = fn != nullptr && FitsClient(local_file) ? fn(local_file, OnError, OnCompletion, OnStatus) : 0;
-  return RunWait(submitted, nullptr);
+  return RunWait(submitted, nullptr) && ConfirmTransferEnded();
 }
 
 bool FtpPwd(char* answer, uint32_t capacity) {
@@ -161,7 +178,7 @@ bool FtpRetrieve(const char* remote, const char* local, FtpProgress progress) {
   int submitted = fn != nullptr && FitsClient(remote) && FitsClient(local)
                       ? fn(remote, local, OnError, OnCompletion, OnStatus)
                       : 0;
-  return RunWait(submitted, progress);
+  return RunWait(submitted, progress) && ConfirmTransferEnded();
 }
 
 bool FtpStore(const char* local, const char* remote, FtpProgress progress) {
@@ -170,7 +187,7 @@ bool FtpStore(const char* local, const char* remote, FtpProgress progress) {
   int submitted = fn != nullptr && FitsClient(remote) && FitsClient(local)
                       ? fn(local, remote, OnError, OnCompletion, OnStatus)
                       : 0;
-  return RunWait(submitted, progress);
+  return RunWait(submitted, progress) && ConfirmTransferEnded();
 }
 
 }  // namespace anvil

@@ -8,6 +8,9 @@
 // after 30 s of the panel's clock without any report from the client (a
 // bounded number of passes where the panel has no clock): then it fails
 // with code -56. A table entry of 0 fails with code -93 without a call.
+// A listing or transfer counts as done only when the client takes the
+// next command (a PWD) at once: one that stalled reports its completion
+// before the stall, and the stall itself does not reach this library.
 #pragma once
 
 #include <stdint.h>
