@@ -55,6 +55,11 @@ TEST(FileManager, ListsDirectoriesFirstAndDrawsEachColumn) {
   EXPECT_TRUE(Contains(texts, "part_one") && Contains(texts, "ncp"));
   EXPECT_EQ(f.Names(), (Names{"..", "SUB", ".hidden", "b.knf", "part_one.ncp"}));
   EXPECT_EQ(f.info().is_file, 0);
+  // Program names: read from the header line of each NCP file, step by step.
+  f.TakeTexts();
+  f.Press("names");
+  EXPECT_TRUE(Contains(f.TakeTexts(), "P")) << "the name after '%' and the number";
+  f.Press("names");
   // Entering SUB and coming back puts the cursor on SUB again.
   ASSERT_TRUE(f.CursorTo("SUB"));
   f.Press("enter");
@@ -196,6 +201,118 @@ TEST(FileManager, AClientThatNeverReportsEndsTheStepAtTheBound) {
   EXPECT_EQ(f.panel_text(), "56:Data transfer error - FTP server does not answer");
   EXPECT_EQ(f.host_message(), 0) << "the first message wins";
   EXPECT_EQ(f.Names(), Names{});
+}
+
+// A scripted FTP client behind the host's table: each retrieve writes the
+// local file (through the sandbox) and reports as the row says; a client
+// still busy afterwards refuses the next command.
+struct ScriptedClient {
+  testing_support::FilePanel* panel = nullptr;
+  std::string content;       // what a retrieve writes
+  bool complete = true;      // the whole content, else its first half
+  int error = 0;             // reported before the completion (0: none)
+  bool busy_after = false;   // the transfer stalled after its completion
+  bool retrieved = false;
+  typedef void (*Error)(int);
+  typedef void (*Done)(int, const char*);
+  Error on_error = nullptr;
+  Done on_done = nullptr;
+  int pending = 0;  // the operation the next pass ends: 4 retrieve, 3 PWD, 6 CWD, 1/2 listings
+  std::string local;
+};
+ScriptedClient g_client;
+
+extern "C" void ScriptedCont() {
+  ScriptedClient& c = g_client;
+  int op = c.pending;
+  c.pending = 0;
+  if (op == 4) {
+    c.retrieved = true;
+    std::string dos = c.local;
+    c.panel->box().Write(dos, c.complete ? c.content : c.content.substr(0, c.content.size() / 2));
+    if (c.error) c.on_error(c.error);
+    c.on_done(c.error ? 0 : 4, nullptr);
+  } else if (op == 3) {
+    c.on_done(3, "\"/\"");
+  } else if (op == 6) {
+    c.on_done(6, nullptr);
+  } else if (op == 1 || op == 2) {
+    c.panel->box().Write("c:\\system\\_FTPTEMP.BIN", "data.bin\r\n");
+    c.on_done(op, nullptr);
+  }
+}
+int Submit(int op, ScriptedClient::Error e, ScriptedClient::Done d) {
+  g_client.on_error = e, g_client.on_done = d, g_client.pending = op;
+  return 1;
+}
+extern "C" int ScriptedCwd(const char*, ScriptedClient::Error e, ScriptedClient::Done d, void*) {
+  return Submit(6, e, d);
+}
+// Both listings write the same names-only file: the long form fails to
+// parse and the panel falls back to names.
+extern "C" int ScriptedListLong(const char*, ScriptedClient::Error e, ScriptedClient::Done d, void*) {
+  return Submit(2, e, d);
+}
+extern "C" int ScriptedList(const char*, ScriptedClient::Error e, ScriptedClient::Done d, void*) {
+  return Submit(1, e, d);
+}
+extern "C" int ScriptedPwd(ScriptedClient::Error e, ScriptedClient::Done d, void*) {
+  if (g_client.busy_after && g_client.retrieved) return 0;
+  g_client.on_error = e, g_client.on_done = d, g_client.pending = 3;
+  return 1;
+}
+extern "C" int ScriptedRetr(const char*, const char* local, ScriptedClient::Error e,
+                            ScriptedClient::Done d, void*) {
+  g_client.on_error = e, g_client.on_done = d, g_client.local = local, g_client.pending = 4;
+  return 1;
+}
+
+TEST(FileManager, ARetrieveCountsOnlyWhenItEndedWhole) {
+  struct Row {
+    bool complete;
+    int error;
+    bool busy_after;
+    bool copied;
+    const char* why;
+  };
+  const Row rows[] = {
+      {true, 0, false, true, "a whole transfer replaces the old file"},
+      {false, 0, true, false, "a stall reported after the completion: the client stays busy"},
+      {false, -57, false, false, "the server refused the transfer"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    FilePanel f("c:\\system\\");
+    f.box().Write("c:\\dst\\data.bin", "old");
+    f.Start();
+    uint32_t* table = f.runner().anvil().functions();
+    auto put = [&](int index, auto fn) {
+      table[index] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn));
+    };
+    put(285, &ScriptedCont);
+    put(725, &ScriptedCwd);
+    put(709, &ScriptedListLong);
+    put(737, &ScriptedList);
+    put(713, &ScriptedPwd);
+    put(717, &ScriptedRetr);
+    g_client = ScriptedClient();
+    g_client.panel = &f;
+    g_client.content = std::string(3000, 'n');
+    g_client.complete = r.complete;
+    g_client.error = r.error;
+    g_client.busy_after = r.busy_after;
+    strcpy(f.info().path, "FTP:\\");
+    f.Start();
+    ASSERT_EQ(f.Names(), Names{"data.bin"});
+    f.Press("clip");
+    strcpy(f.info().path, "c:\\dst\\");
+    f.Start();
+    f.Press("paste enter enter enter");  // "Copy as...", OK, then Yes
+    EXPECT_EQ(f.box().Read("c:\\dst\\data.bin"), r.copied ? g_client.content : "old");
+    EXPECT_EQ(f.panel_message(), r.copied ? 0u : 4208u) << f.panel_text();
+    EXPECT_FALSE(f.box().Exists("c:\\dst\\~ANVCOPY.TMP"));
+    EXPECT_EQ(f.box().files().open_handles(), 0);
+  }
 }
 
 // A copy over an existing file with each file-service call of the copy
