@@ -86,13 +86,6 @@ void InitialisePanel(Panel& p) {
   g_init_seen = AnvilInitCount();
 }
 
-void OpenDialog(Panel& p, uint8_t state) {
-  p.state = state;
-  p.dialog = p.dialogs[state];
-  const _DIR_INFO& i = *p.info;
-  DialogOpen(p.dialog, i.left, i.top, i.right, i.bottom);
-}
-
 void BackToBrowsing(Panel& p) {
   p.state = kStateBrowsing;
   p.dialog = nullptr;
@@ -145,7 +138,7 @@ void MarkAll(Panel& p) {
 void OpenCopyAs(Panel& p, bool paste, const char* name) {
   p.paste = paste;
   CopyText(p.single_name, sizeof p.single_name, name);
-  OpenDialog(p, kStateCopyAs);
+  OpenStateDialog(p, kStateCopyAs);
   DialogSetText(p.dialog, kCopyAsField, name);
   CopyText(g_prefill, sizeof g_prefill, DialogText(p.dialog, kCopyAsField));
   DialogDraw(p.dialog);
@@ -186,7 +179,7 @@ void BrowseKey(Panel& p, uint8_t code, uint8_t ch) {
     }
     case kKeyNewDirectory:
       if (p.info->ftp) return;  // the client cannot make server directories
-      OpenDialog(p, kStateNewDirectory);
+      OpenStateDialog(p, kStateNewDirectory);
       DialogSetText(p.dialog, kNewDirectoryField, "");
       DialogDraw(p.dialog);
       return;
@@ -196,7 +189,7 @@ void BrowseKey(Panel& p, uint8_t code, uint8_t ch) {
       DrawPanel(p);
       return;
     case kKeyDelete:
-      if (p.count > 0) OpenDialog(p, kStateDeleteQuestion);
+      if (p.count > 0) OpenStateDialog(p, kStateDeleteQuestion);
       return;
     case kKeyMark: ToggleMark(p, p.cursor); return;
     case kKeyMarkAll: MarkAll(p); return;

@@ -46,13 +46,6 @@ void DialogName(const char* listed, bool directory, char out[14]) {
   while (b.length < 13) TextAppendChar(&b, ' ');
 }
 
-void OpenStateDialog(Panel& p, uint8_t state) {
-  p.state = state;
-  p.dialog = p.dialogs[state];
-  const _DIR_INFO& i = *p.info;
-  DialogOpen(p.dialog, i.left, i.top, i.right, i.bottom);
-}
-
 // Back to browsing: the directory is read and drawn again.
 void Finish(Panel& p) {
   p.state = kStateBrowsing;
@@ -78,6 +71,13 @@ Exists DestinationExists(const Panel& p, const char* destination, const char* na
 }
 
 }  // namespace
+
+void OpenStateDialog(Panel& p, uint8_t state) {
+  p.state = state;
+  p.dialog = p.dialogs[state];
+  const _DIR_INFO& i = *p.info;
+  DialogOpen(p.dialog, i.left, i.top, i.right, i.bottom);
+}
 
 void ShowCopyPercent(uint32_t percent) {
   Panel& p = ThePanel();

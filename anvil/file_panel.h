@@ -97,6 +97,8 @@ void DrawReadingNames(Panel& p, uint32_t percent);
 void DrawDialog(Panel& p);
 
 // File operations (file_ops.cpp).
+// Enters a dialog state: its dialog opens centred in the panel's window.
+void OpenStateDialog(Panel& p, uint8_t state);
 void StartCopy(Panel& p, bool paste);
 void CopyStep(Panel& p);
 void AnswerOverwrite(Panel& p, uint32_t answer);
