@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "host/commands/command.h"
+#include "host/commands/options.h"
 #include "host/runners/file_panel_runner.h"
 #include "host/runners/wharf_session.h"
 #include "host/screen/text.h"
@@ -29,16 +30,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kUsage =
-    std::string("--drive-c FOLDER --png OUT.png [--path DIR] [--root DIR] [--mode N]\n"
-                "      [--filter EXT] [--word769 HEX] [--preset TEXT] [--system DIR] [--lang N]\n"
-                "      [--keys SCRIPT] [--png-each DIR] [--size WxH]\n"
-                "      [") + kWharfOptionsUsage + "]\n      keys: " + kPanelKeyNames;
+const KeyTable kFileKeys = {{
+    {"up", 1, 1, "cursor up (in a dialog: the previous field or button)", ""},
+    {"down", 1, 3, "cursor down (in a dialog: the next field or button)", ""},
+    {"tab", 1, 3, "the next dialog field or button", ""},
+    {"back", 1, 1, "the previous dialog field or button", ""},
+    {"pgdn", 1, 2, "a page down", ""},
+    {"pgup", 1, 4, "a page up", ""},
+    {"home", 1, 6, "the first entry", ""},
+    {"end", 1, 8, "the last entry", ""},
+    {"enter", 1, 255, "enter a directory, copy the file under the cursor, press a button", ""},
+    {"mark", 24, 0, "mark or unmark the file under the cursor", ""},
+    {"markall", 25, 0, "mark all files, or unmark all", ""},
+    {"delete", 23, 0, "delete the marked files or the entry under the cursor", ""},
+    {"sort", 20, 0, "the next sort mode", ""},
+    {"names", 22, 0, "file names or program names", ""},
+    {"newdir", 21, 0, "a new directory", ""},
+    {"clip", 26, 0, "remember the marked files (or the file under the cursor)", ""},
+    {"paste", 27, 0, "copy the remembered files into this directory", ""},
+    {"erase", 1, 0x2E, "delete the last character of a dialog field", ""},
+    {"idle", 0, 0, "a DirCont without a key", ""},
+}, false};
 
-int Usage(const std::string& problem) {
-  fprintf(stderr, "hostsim files: %s\nusage: hostsim files %s\n", problem.c_str(), kUsage.c_str());
-  return 2;
-}
+const char* const kWharfOptionNames[] = {"--server", "--own-ip", "--next-hop", "--mac", "--user",
+                                         "--password", "--tap", "--link", "--loss", "--reorder",
+                                         "--seed", "--reply-timeout", "--pcap"};
 
 WharfSession* g_session = nullptr;
 
@@ -80,70 +96,50 @@ struct Messages {
   }
 };
 
-int Files(const std::vector<std::string>& args) {
+int Files(const ParsedArgs& args) {
   FilePanelOptions options;
-  options.system_directory = "d:\\";
-  WharfNetOptions net;
-  bool ftp = false;
-  std::string drive_c, png, png_each, script;
-  int width = 800, height = 600;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string problem;
-    int taken = ParseWharfOption(args, &i, &net, &problem);
-    if (taken < 0) return Usage(problem);
-    if (taken > 0) {
-      ftp = true;
-      continue;
-    }
-    if (i + 1 >= args.size()) return Usage(a.rfind("--", 0) == 0 ? a + " needs a value" : "unexpected " + a);
-    const std::string& v = args[++i];
+  options.system_directory = args.Text("--system");
+  options.path = args.Text("--path");
+  options.root = args.Text("--root");
+  options.filter = args.Text("--filter");
+  options.preset = args.Text("--preset");
+  options.mode = static_cast<uint8_t>(args.Int("--mode"));
+  options.language = static_cast<uint32_t>(args.Int("--lang"));
+  if (args.Has("--word769")) {
     char* end = nullptr;
-    if (a == "--drive-c") drive_c = v;
-    else if (a == "--png") png = v;
-    else if (a == "--png-each") png_each = v;
-    else if (a == "--path") options.path = v;
-    else if (a == "--root") options.root = v;
-    else if (a == "--filter") options.filter = v;
-    else if (a == "--preset") options.preset = v;
-    else if (a == "--system") options.system_directory = v;
-    else if (a == "--keys") script += " " + v;
-    else if (a == "--mode") {
-      long m = strtol(v.c_str(), &end, 10);
-      if (*end != '\0' || m < 0 || m > 255) return Usage("--mode takes 0 to 255");
-      options.mode = static_cast<uint8_t>(m);
-    } else if (a == "--word769") {
-      options.word769 = static_cast<uint32_t>(strtoul(v.c_str(), &end, 16));
-      if (*end != '\0' || v.empty()) return Usage("--word769 takes a hexadecimal number");
-      options.word769_set = true;
-    } else if (a == "--lang") {
-      options.language = static_cast<uint32_t>(strtoul(v.c_str(), &end, 10));
-      if (*end != '\0' || v.empty()) return Usage("--lang takes a language number (5, 7, 9, 12, 14, 21, 25, 36)");
-    } else if (a == "--size") {
-      if (sscanf(v.c_str(), "%dx%d", &width, &height) != 2 || width < 320 || height < 200 ||
-          width > 4096 || height > 4096)
-        return Usage("--size takes WxH from 320x200 to 4096x4096");
-    } else {
-      return Usage("unknown option " + a);
-    }
+    std::string v = args.Text("--word769");
+    options.word769 = static_cast<uint32_t>(strtoul(v.c_str(), &end, 16));
+    if (v.empty() || *end != '\0') throw UsageError("--word769: expected a hexadecimal number");
+    options.word769_set = true;
   }
-  if (drive_c.empty()) return Usage("--drive-c is required");
-  if (png.empty()) return Usage("--png is required");
-  if (options.filter.size() > 3) return Usage("--filter takes at most 3 characters");
-  if (!fs::is_directory(drive_c)) return Usage("--drive-c " + drive_c + " is not a folder");
-  std::vector<PanelKey> keys;
+  if (options.filter.size() > 3) throw UsageError("--filter: at most 3 characters");
+  std::string drive_c = args.Text("--drive-c"), png = args.Text("--png"), png_each = args.Text("--png-each");
+  if (!fs::is_directory(drive_c)) throw UsageError("--drive-c: " + drive_c + " is not a folder");
+  ScreenSize size = args.Size("--size");
+  int width = size.width, height = size.height;
+  // The FTP options, as hostsim ftp takes them.
+  WharfNetOptions net;
+  std::vector<std::string> ftp_args;
+  for (const char* name : kWharfOptionNames)
+    if (args.Has(name)) ftp_args.insert(ftp_args.end(), {name, args.Text(name)});
+  bool ftp = !ftp_args.empty();
   std::string problem;
-  if (!ParsePanelKeys(script, &keys, &problem)) return Usage(problem);
-  if (ftp && !CheckWharfOptions(&net, &problem)) return Usage(problem);
+  for (size_t i = 0; i < ftp_args.size(); ++i)
+    if (ParseWharfOption(ftp_args, &i, &net, &problem) < 0) throw UsageError(problem);
+  if (ftp && !CheckWharfOptions(&net, &problem)) throw UsageError(problem);
+  std::vector<PanelKey> keys;
+  for (const KeyStep& step : args.Keys("--keys")) {
+    if (step.kind == KeyStep::kKey)
+      keys.push_back({static_cast<uint8_t>(step.code), static_cast<uint8_t>(step.character)});
+    else if (step.kind == KeyStep::kType)
+      for (char c : step.text) keys.push_back({1, static_cast<uint8_t>(c == '.' ? 0x2B : c)});
+  }
   options.right = width - 1;
   options.bottom = height - 1;
 
   // Drive c: is the given folder; drive d: a scratch folder of this run.
   char pattern[] = "/tmp/hostsim-files-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) {
-    fprintf(stderr, "hostsim: cannot create a work folder\n");
-    return 3;
-  }
+  if (mkdtemp(pattern) == nullptr) throw HostError("cannot create a work folder");
   fs::path sandbox = pattern;
   struct Cleanup {
     fs::path root;
@@ -163,16 +159,10 @@ int Files(const std::vector<std::string>& args) {
   FilePanelRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
   runner.graphics().recorder().Enable(false);
   std::string error;
-  if (!runner.Load(options, &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 1;
-  }
+  if (!runner.Load(options, &error)) throw HostError(error);
   WharfSession session;
   if (ftp) {
-    if (!session.Open(net, files, 0, 0, 0, &error)) {
-      fprintf(stderr, "hostsim: %s\n", error.c_str());
-      return 1;
-    }
+    if (!session.Open(net, files, 0, 0, 0, &error)) throw HostError(error);
     g_session = &session;
     runner.anvil().FillWharfEntries(session.library());
     runner.anvil().functions()[kHostFnWharfCont] =
@@ -193,23 +183,44 @@ int Files(const std::vector<std::string>& args) {
     if (!png_each.empty()) {
       char name[32];
       snprintf(name, sizeof name, "/key_%03zu.png", k + 1);
-      if (!screen.WritePng(png_each + name, &error)) {
-        fprintf(stderr, "hostsim: %s\n", error.c_str());
-        return 3;
-      }
+      if (!screen.WritePng(png_each + name, &error)) throw HostError(error);
     }
   }
   const _DIR_INFO& info = runner.info();
   printf("path %s, cursor on \"%s\"\n", ZorvToUtf8(info.path).c_str(), ZorvToUtf8(info.name).c_str());
   g_session = nullptr;
-  if (!screen.WritePng(png, &error)) {
-    fprintf(stderr, "hostsim: %s\n", error.c_str());
-    return 3;
-  }
-  return messages.failure ? 1 : 0;
+  if (!screen.WritePng(png, &error)) throw HostError(error);
+  return messages.failure ? LibraryFailure("the file manager raised a failure message") : kExitOk;
 }
 
-CommandRegistration files_command("files", kUsage.c_str(), Files);
+CommandRegistration files_command({"files", "runs Anvil's file manager over a folder, driven by keys", {
+    Text("--drive-c", "FOLDER", "the folder the library sees as drive c:").Required(),
+    Text("--png", "FILE", "the picture of the screen at the end").Required(),
+    Text("--path", "DIR", "the panel's starting directory (FTP:\\ for the server)", "c:\\"),
+    Text("--root", "DIR", "the panel's root directory (no .. there)", "c:\\"),
+    Int("--mode", 0, 255, "1", "panel mode: 1 full, 6 directories without attributes, else files only"),
+    Text("--filter", "EXT", "extension filter (* lists every file)", "*"),
+    Text("--word769", "HEX", "word 769 of the control's state record (its low digit: sort order)"),
+    Text("--preset", "TEXT", "the sort preset text (D: by date, K: combined)"),
+    Text("--system", "DIR", "the system directory (attrib.knf, the FTP listing, ENTER copy to)", "d:\\"),
+    LanguageOption(),
+    KeysOption("--keys", kFileKeys, "keys pressed, one DirCont each"),
+    Text("--png-each", "DIR", "also a picture after every key (key_NNN.png)"),
+    SizeOption("--size", "800x600", "screen size"),
+    Text("--server", "IP", "the FTP server's address (loads Wharf beside Anvil)"),
+    Text("--tap", "NAME", "the TAP device the frames go through"),
+    Text("--user", "NAME", "login name"),
+    Text("--password", "TEXT", "password"),
+    Text("--own-ip", "IP", "the library's own address"),
+    Text("--mac", "MAC", "the library's hardware address"),
+    Text("--next-hop", "IP", "the router for the server"),
+    Text("--link", "loss=P,reorder=P", "a lossy in-process link"),
+    Text("--loss", "P", "frame loss of the link"),
+    Text("--reorder", "P", "frame reordering of the link"),
+    Text("--seed", "N", "seed of the link's faults"),
+    Text("--reply-timeout", "MS", "the FTP client's reply time-out"),
+    Text("--pcap", "FILE", "records the FTP client's frames"),
+}, Files});
 
 }  // namespace
 }  // namespace host
