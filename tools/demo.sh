@@ -76,5 +76,18 @@ fi
 "$hostsim" files --drive-c examples --keys "down mark down mark clip paste" \
   --png out/files_overwrite.png >/dev/null
 written+=("out/pens.png" "out/files.png" "out/files_overwrite.png")
+written+=("out/pens.png")
+# The signal scope over a simulated sample ring: a stopped recording of
+# analog and digital signals with its trigger mark; the left half at 25 and
+# the right half at 100 ms/div; a running sweep half way across; and the
+# bundled recording of a pierce, scaled channel by channel and exported.
+"$hostsim" scope --trigger 5800 --png out/scope_stopped.png --quiet
+"$hostsim" scope --trigger 5800 --layout L --keys 'layout P,tb+,tb+' --png out/scope_halves.png --quiet
+"$hostsim" scope --run 250 --sweep --png out/scope_sweep.png --quiet
+"$hostsim" scope --csv examples/scope_pierce.csv --digital 6,7,8,9 \
+  --keys 'tb+,tb+,auto,select,auto,select,auto,select,auto,select,auto,select,auto,select,export' \
+  --export out/scope_pierce.txt --png out/scope_pierce.png --quiet
+written+=("out/scope_stopped.png" "out/scope_halves.png" "out/scope_sweep.png" "out/scope_pierce.png"
+          "out/scope_pierce.txt")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"

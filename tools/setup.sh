@@ -4,7 +4,8 @@
 # Then it makes sure 32-bit programs start (tools/setup-32bit.sh).
 set -eu
 packages=(cmake g++-multilib googletest libstb-dev console-setup-linux
-          clang libclang-rt-14-dev iproute2 iputils-ping vsftpd db-util tshark)
+          clang libclang-rt-14-dev iproute2 iputils-ping vsftpd db-util tshark
+          gnumeric)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
