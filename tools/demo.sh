@@ -76,7 +76,6 @@ fi
 "$hostsim" files --drive-c examples --keys "down mark down mark clip paste" \
   --png out/files_overwrite.png >/dev/null
 written+=("out/pens.png" "out/files.png" "out/files_overwrite.png")
-written+=("out/pens.png")
 # The signal scope over a simulated sample ring: a stopped recording of
 # analog and digital signals with its trigger mark; the left half at 25 and
 # the right half at 100 ms/div; a running sweep half way across; and the
