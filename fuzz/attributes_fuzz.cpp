@@ -22,6 +22,9 @@
 #include "fuzz/fuzz_check.h"
 #include "host/services/file_services.h"
 
+// The library's export, linked in from anvil_init.cpp.
+extern "C" uint32_t AnvilInit(const _ANVILINIT* record);
+
 namespace {
 
 struct Setup {
