@@ -27,14 +27,14 @@ double Seconds() {
 uint64_t g_calls = 0;
 
 host::Recording Signals(const char* kind) {
-  host::SignalSpec specs[kGlintChannels];
+  host::SignalShape shapes[kGlintChannels];
   for (int k = 0; k < kGlintChannels; ++k) {
     int channel;
     std::string error;
     std::string text = std::to_string(k) + "=" + kind;
-    host::ParseSignalOption(text, &channel, &specs[k], &error);
+    host::ParseSignalOption(text, &channel, &shapes[k], &error);
   }
-  return host::GenerateRecording(specs, 100000, -1);
+  return host::GenerateRecording(shapes, 100000, -1);
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST(ScopeScreen, TriggerMarkAndGridPatternsInThePicture) {
   host::ScopeRunner runner(box.files(), display);
   std::string error;
   ASSERT_TRUE(runner.Load(&error)) << error;
-  host::SignalSpec none[kGlintChannels];
+  host::SignalShape none[kGlintChannels];
   host::ScopeHostOptions options;
   runner.Setup(options, host::GenerateRecording(none, 400, 140));
   runner.FillStopped();

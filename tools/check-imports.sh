@@ -4,7 +4,7 @@
 # I/O, threads or C++ runtime may reach a library.
 set -u
 dir=${1:-build/lib}
-allow='^(mem(cpy|move|set|cmp|chr)|str(len|cmp|ncmp|chr|rchr|cpy|ncpy|cat|ncat|nlen|str)|(sin|cos|tan|atan2?|asin|acos|sqrt|floor|ceil|fabs|fmod|pow|exp|log|log10|round|lround|trunc|modf|hypot)[fl]?|(__)?clock_gettime(64)?|__stack_chk_fail.*|__cxa_finalize|__gmon_start__|_ITM_.*|_GLOBAL_OFFSET_TABLE_|__(memcpy|memset|memmove|strcpy|strncpy|strcat)_chk)$'
+allow='^(mem(cpy|move|set|cmp|chr)|str(len|cmp|ncmp|chr|rchr|cpy|ncpy|cat|ncat|nlen|str)|(sin|cos|tan|atan2?|asin|acos|sqrt|floor|ceil|fabs|fmod|pow|exp|log|log10|round|lround|trunc|modf|hypot)[fl]?|clock_gettime|__stack_chk_fail.*|__cxa_finalize|__gmon_start__|_ITM_.*|_GLOBAL_OFFSET_TABLE_|__(memcpy|memset|memmove|strcpy|strncpy|strcat)_chk)$'
 shopt -s nullglob
 libs=("$dir"/lib*.so)
 if [ ${#libs[@]} -eq 0 ]; then

@@ -32,7 +32,7 @@ struct Options {
   ScopeHostOptions host;
   uint32_t rows = 6000;
   int64_t trigger_row = -1;
-  SignalSpec signals[kGlintChannels];
+  SignalShape signals[kGlintChannels];
   bool any_signal = false;
   bool type_given[kGlintChannels] = {};
 };
@@ -46,8 +46,8 @@ void DefaultSignals(Options* o) {
                             "8=pulse:1000:500", "9=pulse:70:10"};
   for (const char* d : defaults) {
     int k = 0;
-    SignalSpec spec;
-    if (ParseSignalOption(d, &k, &spec, &error)) o->signals[k] = spec;
+    SignalShape shape;
+    if (ParseSignalOption(d, &k, &shape, &error)) o->signals[k] = shape;
   }
 }
 
@@ -71,10 +71,10 @@ Options TakeOptions(const ParsedArgs& args) {
   o.host.trigger_wait = args.Has("--trigger-wait");
   for (const std::string& v : args.All("--signal")) {
     int k = 0;
-    SignalSpec spec;
+    SignalShape shape;
     std::string error;
-    if (!ParseSignalOption(v, &k, &spec, &error)) throw UsageError(error);
-    o.signals[k] = spec;
+    if (!ParseSignalOption(v, &k, &shape, &error)) throw UsageError(error);
+    o.signals[k] = shape;
     o.any_signal = true;
   }
   if (args.Has("--digital")) {

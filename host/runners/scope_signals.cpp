@@ -54,7 +54,7 @@ std::string Where(size_t line, size_t column) {
 
 }  // namespace
 
-bool ParseSignalOption(const std::string& text, int* channel, SignalSpec* spec, std::string* error) {
+bool ParseSignalOption(const std::string& text, int* channel, SignalShape* shape, std::string* error) {
   size_t eq = text.find('=');
   int64_t k = -1;
   if (eq == std::string::npos || !ParseInteger(text.substr(0, eq), &k) || k < 0 || k > 9) {
@@ -71,15 +71,15 @@ bool ParseSignalOption(const std::string& text, int* channel, SignalSpec* spec, 
     }
     args.push_back(v);
   }
-  SignalSpec s;
+  SignalShape s;
   const std::string& kind = parts[0];
   size_t wanted = 0;
-  if (kind == "sine") s.kind = SignalSpec::kSine, wanted = 2;
-  else if (kind == "square") s.kind = SignalSpec::kSquare, wanted = 2;
-  else if (kind == "ramp") s.kind = SignalSpec::kRamp, wanted = 2;
-  else if (kind == "noise") s.kind = SignalSpec::kNoise, wanted = 1;
-  else if (kind == "pulse") s.kind = SignalSpec::kPulse, wanted = 2;
-  else if (kind == "const") s.kind = SignalSpec::kConst, wanted = 1;
+  if (kind == "sine") s.kind = SignalShape::kSine, wanted = 2;
+  else if (kind == "square") s.kind = SignalShape::kSquare, wanted = 2;
+  else if (kind == "ramp") s.kind = SignalShape::kRamp, wanted = 2;
+  else if (kind == "noise") s.kind = SignalShape::kNoise, wanted = 1;
+  else if (kind == "pulse") s.kind = SignalShape::kPulse, wanted = 2;
+  else if (kind == "const") s.kind = SignalShape::kConst, wanted = 1;
   else {
     *error = "--signal " + text + ": unknown kind \"" + kind +
              "\" (sine, square, ramp, noise, pulse, const)";
@@ -89,7 +89,7 @@ bool ParseSignalOption(const std::string& text, int* channel, SignalSpec* spec, 
     *error = "--signal " + text + ": " + kind + " takes " + std::to_string(wanted) + " numbers";
     return false;
   }
-  if (s.kind == SignalSpec::kPulse) {
+  if (s.kind == SignalShape::kPulse) {
     s.period_ms = args[0];
     s.width_ms = args[1];
   } else {
@@ -106,22 +106,22 @@ bool ParseSignalOption(const std::string& text, int* channel, SignalSpec* spec, 
     return false;
   }
   *channel = static_cast<int>(k);
-  *spec = s;
+  *shape = s;
   return true;
 }
 
-int32_t SignalValue(const SignalSpec& spec, int channel, uint64_t t) {
-  double a = static_cast<double>(spec.amplitude);
-  uint64_t period = static_cast<uint64_t>(spec.period_ms);
+int32_t SignalValue(const SignalShape& shape, int channel, uint64_t t) {
+  double a = static_cast<double>(shape.amplitude);
+  uint64_t period = static_cast<uint64_t>(shape.period_ms);
   uint64_t phase = period > 0 ? t % period : 0;
-  switch (spec.kind) {
-    case SignalSpec::kSine:
+  switch (shape.kind) {
+    case SignalShape::kSine:
       return Clamp32(round(a * sin(2 * M_PI * static_cast<double>(phase) / static_cast<double>(period))));
-    case SignalSpec::kSquare:
+    case SignalShape::kSquare:
       return Clamp32(phase < period / 2 ? a : -a);
-    case SignalSpec::kRamp:
+    case SignalShape::kRamp:
       return Clamp32(-a + 2 * a * static_cast<double>(phase) / static_cast<double>(period));
-    case SignalSpec::kNoise: {
+    case SignalShape::kNoise: {
       // A small hash of (channel, t): the same recording every run.
       uint64_t x = (t + 1) * 0x9E3779B97F4A7C15ull ^ (static_cast<uint64_t>(channel) << 56);
       x ^= x >> 29;
@@ -130,17 +130,17 @@ int32_t SignalValue(const SignalSpec& spec, int channel, uint64_t t) {
       double unit = static_cast<double>(x % 2000001) / 1000000.0 - 1.0;
       return Clamp32(round(a * unit));
     }
-    case SignalSpec::kPulse:
-      return phase < static_cast<uint64_t>(spec.width_ms) ? 1 : 0;
-    case SignalSpec::kConst:
+    case SignalShape::kPulse:
+      return phase < static_cast<uint64_t>(shape.width_ms) ? 1 : 0;
+    case SignalShape::kConst:
       return Clamp32(a);
-    case SignalSpec::kNone:
+    case SignalShape::kNone:
       break;
   }
   return 0;
 }
 
-Recording GenerateRecording(const SignalSpec (&signals)[kGlintChannels], uint32_t count,
+Recording GenerateRecording(const SignalShape (&signals)[kGlintChannels], uint32_t count,
                             int64_t trigger_row) {
   Recording r;
   r.rows.resize(count);

@@ -29,7 +29,7 @@
 
 namespace host {
 
-struct SignalSpec {
+struct SignalShape {
   enum Kind { kNone, kSine, kSquare, kRamp, kNoise, kPulse, kConst } kind = kNone;
   int64_t amplitude = 0;  // sine, square, ramp, noise; the value of const
   int64_t period_ms = 1;  // sine, square, ramp, pulse
@@ -38,10 +38,10 @@ struct SignalSpec {
 };
 
 // Parses "CHANNEL=KIND:ARGS" (the --signal option); false with *error set.
-bool ParseSignalOption(const std::string& text, int* channel, SignalSpec* spec, std::string* error);
+bool ParseSignalOption(const std::string& text, int* channel, SignalShape* shape, std::string* error);
 
 // Value of a signal at millisecond t (clamped to the 32-bit range).
-int32_t SignalValue(const SignalSpec& spec, int channel, uint64_t t);
+int32_t SignalValue(const SignalShape& shape, int channel, uint64_t t);
 
 struct Recording {
   std::vector<GlintRow> rows;
@@ -51,7 +51,7 @@ struct Recording {
 
 // Builds `count` rows of the given signals; the trigger byte rises at row
 // `trigger_row` (none when negative) and stays up.
-Recording GenerateRecording(const SignalSpec (&signals)[kGlintChannels], uint32_t count,
+Recording GenerateRecording(const SignalShape (&signals)[kGlintChannels], uint32_t count,
                             int64_t trigger_row);
 
 // Reads CSV text; false with *error ("line L, column C: reason") set.
