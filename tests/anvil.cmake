@@ -4,3 +4,6 @@ add_unit_test(test_pool
           ${CMAKE_CURRENT_SOURCE_DIR}/test_pool_library.cpp
   LIBS anvil_core)
 add_unit_test(test_anvil_view SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_anvil_view.cpp)
+# The NC program viewer: block index against references, the exports in the
+# host simulator.
+add_unit_test(test_nc_view SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_nc_view.cpp LIBS anvil_nc_core)

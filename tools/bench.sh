@@ -19,5 +19,6 @@ iso_program="$build/bench-data/large.nc"
 "$build/bin/view_bench" "$program" "$iso_program"
 "$build/bin/plotline_bench" 1000000
 "$build/bin/preprocess_bench" 5
+"$build/bin/nc_view_bench" 5
 HOSTSIM_LIB_DIR="$build/lib" "$build/bin/glint_bench"
 "$(dirname "$0")/vsftpd-bench.sh" "$build"

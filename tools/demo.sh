@@ -88,5 +88,11 @@ written+=("out/pens.png" "out/files.png" "out/files_overwrite.png")
   --export out/scope_pierce.txt --png out/scope_pierce.png --quiet
 written+=("out/scope_stopped.png" "out/scope_halves.png" "out/scope_sweep.png" "out/scope_pierce.png"
           "out/scope_pierce.txt")
+# The NC program viewer on an ISO program from host memory: block 90
+# followed, then block 80 (its G71 writes "N80" at the hint line's end),
+# the text shifted two columns.
+"$hostsim" ncview examples/iso_ncview_frame.nc --follow 90,80 --keys right,right --status RUN \
+  --png out/ncview.png
+written+=("out/ncview.png")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"
