@@ -94,5 +94,20 @@ written+=("out/scope_stopped.png" "out/scope_halves.png" "out/scope_sweep.png" "
 "$hostsim" ncview examples/iso_ncview_frame.nc --follow 90,80 --keys right,right --status RUN \
   --png out/ncview.png
 written+=("out/ncview.png")
+# Path graphics while the machine runs the bracket (1 mm a call, a frame
+# every 100 calls, the origin bottom left, a zoom out and back half way);
+# a correction form adding a change to entry 15 of a sample table (the
+# table written to out/korekce.tab), and the same form in Czech.
+rm -rf out/path_frames
+"$hostsim" path examples/iso_bracket_g90.nc --frames out/path_frames --every 100 --origin 1 \
+  --keys 900:zoom-out,950:zoom-in >/dev/null
+"$hostsim" table-form --form inkor2 --table examples/tracer/korekce.tab --keys "15 down left 2125 down" \
+  --png out/table_form.png > out/table_form.txt
+"$hostsim" table-form --form inkor2 --table examples/tracer/korekce.tab --keys "15 down left 2125 down" \
+  --lang 5 --png out/table_form_cs.png >/dev/null
+"$hostsim" table-form --form inkor2 --table examples/tracer/korekce.tab \
+  --keys "15 down left 2125 down enter" > out/korekce.txt
+written+=("out/path_frames/" "out/table_form.png" "out/table_form_cs.png" "out/table_form.txt"
+          "out/korekce.txt")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"

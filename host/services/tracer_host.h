@@ -74,6 +74,8 @@ class TracerHost {
   void SetPosition(int axis, int64_t units) { positions_[axis] = units; }
   // Tool radius for the parameter read; `circle` sets the flag nibble.
   void SetToolRadius(uint32_t microns, bool circle);
+  // The parameter word as it stands (BCD digits above 9 included).
+  void SetParameterWord(uint32_t word) { radius_word_ = word; }
 
   // Places a key for the next form data call, advancing the tick by one
   // unless `ticks` says otherwise.

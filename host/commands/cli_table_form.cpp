@@ -1,0 +1,122 @@
+// hostsim table-form --form inkor|inkor2|inkor3 --keys "..." [options]
+//   opens one of libTracer's correction forms over a correction table in
+//   the sandbox, presses the keys (one data call each) and prints what the
+//   write service received and the table afterwards.
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "host/commands/command.h"
+#include "host/commands/file_args.h"
+#include "host/runners/tracer_runner.h"
+#include "host/screen/screen.h"
+#include "host/services/display_services.h"
+#include "host/services/file_services.h"
+#include "host/services/sandbox_folder.h"
+#include "host/services/tracer_host.h"
+
+namespace host {
+namespace {
+
+constexpr char kTablePath[] = "c:\\tables\\korekce.tab";
+constexpr uint8_t kLeaveKeys[] = {'D', '&', 'R'};
+
+// "N=V" with N and V whole numbers (V may be hexadecimal); false otherwise.
+bool NumberPair(const std::string& text, long long* left, double* right) {
+  const size_t eq = text.find('=');
+  if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) return false;
+  char* end = nullptr;
+  *left = strtoll(text.substr(0, eq).c_str(), &end, 0);
+  if (*end != '\0') return false;
+  const std::string value = text.substr(eq + 1);
+  *right = value.rfind("0x", 0) == 0 ? static_cast<double>(strtoull(value.c_str(), &end, 16))
+                                     : strtod(value.c_str(), &end);
+  return *end == '\0';
+}
+
+int TableForm(const ParsedArgs& args) {
+  const size_t form = args.ChoiceIndex("--form");
+  // Every key is checked before the form opens: a bad one writes nothing.
+  std::vector<uint8_t> codes;
+  std::string error;
+  if (!FormKeyCodes(args.Keys("--keys"), kLeaveKeys[form], &codes, &error)) throw UsageError("--keys " + error);
+
+  SandboxFolder sandbox("table-form");
+  FileServices files(sandbox.root());
+  Screen screen(640, 480);
+  DisplayServices display(screen, TextStyle::kForm);
+  TracerHost host(display, &files);
+  TracerRunner runner(host, files);
+  const int decimals = static_cast<int>(args.Int("--decimals"));
+  host.SetDecimals(decimals);
+  for (const std::string& s : args.All("--setting")) {
+    long long offset = 0;
+    double value = 0;
+    if (!NumberPair(s, &offset, &value) || offset < 0 || offset > 4092 || value < 0 || value > 4294967295.0 ||
+        value != floor(value))
+      throw UsageError("--setting " + s + ": OFF=VALUE, byte offset 0 to 4092, a 32-bit whole number");
+    host.SetSetting(static_cast<uint32_t>(offset), static_cast<uint32_t>(value));
+  }
+  for (const std::string& p : args.All("--position")) {
+    long long axis = 0;
+    double mm = 0;
+    if (!NumberPair(p, &axis, &mm) || axis < 0 || axis > 5 || fabs(mm) >= 100000)
+      throw UsageError("--position " + p + ": AXIS=MM, axis 0 to 5, below 100000 mm");
+    host.SetPosition(static_cast<int>(axis), llround(mm * pow(10, host.Decimals())));
+  }
+  const int axis = static_cast<int>(args.Int("--axis"));
+  if (axis > 5 && axis != 255) throw UsageError("--axis: 0 to 5, or 255 (the value replaces)");
+  host.axis_index = static_cast<uint8_t>(axis);
+  host.position_arg = static_cast<uint32_t>(axis);
+  host.axis_letter = axis <= 5 ? "XYZUVW"[axis] : 'R';
+  host.axis_count = 6;
+  host.machine_type = args.Text("--machine")[0];
+  if (args.Has("--table")) {
+    const std::string text = ReadInputFile(args.Text("--table"), 1 << 20);
+    sandbox.MakeDir("c/tables");
+    FILE* f = fopen(files.Resolve(kTablePath).c_str(), "wb");
+    if (f == nullptr || fwrite(text.data(), 1, text.size(), f) != text.size() || fclose(f) != 0)
+      throw HostError("cannot copy the table into the sandbox");
+  }
+  if (args.Has("--fail-write")) host.tables().FailNext(TableStore::Fault::kReplace);
+  if (!runner.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
+
+  screen.Clear(display.block()[21]);
+  runner.Prefix(static_cast<TracerForm>(form));
+  int status = 0;
+  for (uint8_t code : codes)
+    if ((status = runner.Data(code)) == 9) break;
+  // One quiet call more lets the cursor show in the picture.
+  if (status != 9) runner.Data(0);
+  if (args.Has("--png") && !screen.WritePng(args.Text("--png"), &error)) throw HostError(error);
+
+  for (const TracerHost::WriteRequest& w : host.writes())
+    printf("write: table %s, section %s, entry %s, axis %u, value \"%s\"\n", w.table.c_str(), w.section.c_str(),
+           w.entry.c_str(), w.axis, w.value.c_str());
+  if (host.writes().empty()) printf("write: none (%s)\n", status == 9 ? "left without saving" : "form still open");
+  TableEntries entries;
+  if (host.tables().Load(kTablePath, decimals, &entries, &error) && !entries.empty())
+    printf("%s", TableStore::Format("$KOR", entries, decimals).c_str());
+  if (host.message_code == 135)
+    return LibraryFailure("the write service failed (message 135): " + host.last_error());
+  return kExitOk;
+}
+
+CommandRegistration table_form_command({"table-form",
+    "a correction form (libTracer) over a table in the sandbox; prints what was written", {
+    Choice("--form", {"inkor", "inkor2", "inkor3"}, "inkor",
+           "inkor: set from the position, inkor2: add a change, inkor3: radius"),
+    KeysOption("--keys", kFormKeys, "keys, one data call each; other words are typed").Required(),
+    Text("--table", "FILE", "the correction table before the form (else none)"),
+    Int("--decimals", 3, 5, "3", "decimals D of the machine"),
+    Int("--axis", 0, 255, "0", "the host's axis index (inkor; 255: the value replaces)"),
+    Choice("--machine", {"S", "K", "N"}, "N", "machine type: S and K show axis 0 doubled"),
+    Text("--setting", "OFF=VALUE", "a 32-bit word of the settings block (3000=1 halves axis 0)").Repeatable(),
+    Text("--position", "AXIS=MM", "position the host reports for an axis").Repeatable(),
+    Flag("--fail-write", "the write service's replace of the table fails"),
+    Text("--png", "OUT.png", "the form as the operator sees it at the end"),
+    LanguageOption(),
+}, TableForm});
+
+}  // namespace
+}  // namespace host
