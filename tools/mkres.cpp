@@ -8,6 +8,8 @@
 //   count 49            number of texts (ids 0..count-1; missing ids are empty)
 //   12 Text             the text after the first blank, trimmed
 //   13 "  Text  "       quoted: taken exactly as written between the quotes
+//   14 Two\nlines       "\n" is a line feed (soft-key labels break there),
+//                       "\\" a backslash; any other backslash is refused
 // A character the control cannot show is refused unless a transliteration
 // below spells it with characters it can show.
 #include <dirent.h>
@@ -125,7 +127,20 @@ Table ReadTable(const std::string& path, uint32_t language) {
       text = text.substr(1, text.size() - 2);
     if (texts.count(id)) Fail(where, "text number given twice");
     std::string converted;
-    for (uint32_t cp : DecodeUtf8(text, where)) AppendConverted(cp, converted, where);
+    std::vector<uint32_t> chars = DecodeUtf8(text, where);
+    for (size_t i = 0; i < chars.size(); ++i) {
+      if (chars[i] != '\\') {
+        AppendConverted(chars[i], converted, where);
+        continue;
+      }
+      // The only control character a text may hold is the line feed, and
+      // it is written as an escape so that a table stays one text a line.
+      uint32_t next = i + 1 < chars.size() ? chars[i + 1] : 0;
+      if (next == 'n') converted.push_back('\n');
+      else if (next == '\\') converted.push_back('\\');
+      else Fail(where, "a backslash starts \\n (line feed) or \\\\ (backslash)");
+      ++i;
+    }
     texts[id] = converted;
   }
   fclose(f);
