@@ -20,9 +20,7 @@ void CopyName(char* to, const char* from) {
 }
 
 void SetScales() {
-  uint32_t decimals = Nibble1(Constant(749));
-  if (decimals == 0) decimals = Constant(584) & 0xF;
-  if (decimals == 0) decimals = 3;
+  uint32_t decimals = CncDecimalPlaces(Constant(749), Constant(584));
   g_cnc.program_scale = decimals == 4 ? 10000.0 : decimals == 5 ? 100000.0 : 1000.0;
   g_cnc.position_scale = 8.0 * g_cnc.program_scale;
 }

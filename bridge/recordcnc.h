@@ -182,6 +182,14 @@ int RecordCNCInitCopy(const RECORDCNC_INIT_PARAMS* host);
 // Letter of an axis code (36 -> 'X'); a blank for unknown codes.
 char AxisLetter(uint32_t code);
 
+// Decimal places of coordinates from machine constants 749 and 584: bits
+// 8-11 of 749, else bits 0-3 of 584; anything but 4 or 5 means 3.
+inline uint32_t CncDecimalPlaces(uint32_t constant749, uint32_t constant584) {
+  uint32_t decimals = (constant749 >> 8) & 0xF;
+  if (decimals == 0) decimals = constant584 & 0xF;
+  return decimals == 4 || decimals == 5 ? decimals : 3;
+}
+
 // Sign-magnitude BCD (bit 31 the sign, bits 0-30 decimal digits) as an
 // integer.
 int32_t BcdToInt(uint32_t bcd);
