@@ -102,8 +102,11 @@ FileServices::FileServices(std::string sandbox_root) : root_(std::move(sandbox_r
 }
 
 FileServices::~FileServices() {
-  for (auto& [handle, open] : open_)
+  for (auto& [handle, open] : open_) {
     if (open.fd >= 0) close(open.fd);
+    if (!open.pending.empty()) unlink(open.pending.c_str());
+  }
+  rmdir((root_ + "/.pending").c_str());
   for (uint32_t h : handles_) UnregisterService(h);
 }
 
@@ -267,6 +270,8 @@ int FileServices::Call(int slot, int count, va_list args) {
       auto* block = static_cast<FSP_WRITE_BLOCK*>(ptr());
       if (block == nullptr) return 0;
       block->status = static_cast<uint8_t>(fail_now ? fault_status : Write(handle, block));
+      auto it = open_.find(handle);
+      if (block->status != kHostOk && it != open_.end()) it->second.failed = true;
       return 1;
     }
     case kFspSlot10:
@@ -299,7 +304,12 @@ int8_t FileServices::Close(uint32_t handle) {
   auto it = open_.find(handle);
   if (it == open_.end()) return kHostBadHandle;
   int8_t status = kHostOk;
-  if (it->second.fd >= 0 && close(it->second.fd) != 0) status = kHostIoError;
+  Open& f = it->second;
+  if (f.fd >= 0 && close(f.fd) != 0) status = kHostIoError;
+  if (!f.pending.empty()) {
+    if (status != kHostOk || f.failed) unlink(f.pending.c_str());
+    else if (::rename(f.pending.c_str(), f.replaces.c_str()) != 0) status = kHostIoError;
+  }
   open_.erase(it);
   return status;
 }
@@ -378,16 +388,25 @@ int8_t FileServices::OpenFile(const char* path, uint32_t mode, uint32_t* handle,
   switch (mode) {
     case kFspOpenRead: flags = O_RDONLY; break;
     case kFspOpenAppend: flags = O_WRONLY; break;
-    case kFspOpenRewrite: flags = O_WRONLY | O_TRUNC; break;
+    case kFspOpenRewrite: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
     case kFspOpenCreate: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
     default: return kHostUnsupported;
   }
   struct stat st;
   if (stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return kHostBadPath;
+  Open f;
+  if (mode == kFspOpenRewrite) {
+    // The folder must exist; the new contents wait beside the sandbox.
+    std::string folder = p.substr(0, p.find_last_of('/'));
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return kHostBadPath;
+    mkdir((root_ + "/.pending").c_str(), 0755);
+    f.replaces = p;
+    f.pending = root_ + "/.pending/" + std::to_string(next_handle_);
+    p = f.pending;
+  }
   int fd = open(p.c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) return kHostBadPath;
   fstat(fd, &st);
-  Open f;
   f.fd = fd;
   if (handle) *handle = NewHandle(std::move(f));
   if (size) *size = static_cast<uint32_t>(st.st_size);

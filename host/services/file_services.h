@@ -11,6 +11,13 @@
 //   error, -4 already exists or in the way, -5 bad path or no such file,
 //   -6 directory not empty, -7 unsupported mode or origin.
 //
+// Open modes: 1 read, 2 write an existing file, 6 create or truncate, and
+// 4 create-or-empty with the new contents replacing the old file only when
+// it is closed: they go to a pending file (under <root>/.pending), which a
+// close renames over the target. After a failed write to it (the host's or
+// an injected one) the close drops the pending file, and a file whose close
+// fails or never comes is not replaced: a failed rewrite keeps the old file.
+//
 // The directory search (slot 3) lists "." and ".." first in every
 // directory below a drive's root, as DOS does; the root has neither.
 //
@@ -77,6 +84,9 @@ class FileServices {
     std::vector<uint8_t> listing; // or a directory listing stream
     size_t position = 0;
     bool is_listing = false;
+    std::string replaces;         // mode 4: the target the close replaces
+    std::string pending;          // mode 4: where the new contents are
+    bool failed = false;          // mode 4: a write failed
   };
   struct Fault {
     int countdown;
