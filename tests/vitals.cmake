@@ -1,3 +1,3 @@
 add_unit_test(test_vitals
-  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_vitals_panel.cpp
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_vitals_panel.cpp ${CMAKE_CURRENT_SOURCE_DIR}/test_vitals_events.cpp
   LIBS vitals_core)
