@@ -37,7 +37,7 @@ std::string Get(const GuardedText<N>& g) {
 
 }  // namespace
 
-TracerHost::TracerHost(DisplayServices& display, FileServices* files) : display_(display), tables_(files) {
+TracerHost::TracerHost(DisplayServices& display, FileServices* files) : tables_(files) {
   Guard(&corr_table_name_);
   Guard(&shift_table_name_);
   Guard(&table_name_);

@@ -125,7 +125,6 @@ class TracerHost {
   int Load(bool integer_text);
   int Position(int count, va_list args);
 
-  DisplayServices& display_;
   TableStore tables_;
   STRUCT_TRACER record_{};
   alignas(4) uint8_t axis_block_[2 + 12 * 4] = {};
