@@ -194,3 +194,29 @@ TEST(TracerForms, CursorBlinkAndAxisKeys) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TracerTableStore, ShiftTablesAndBrokenFiles) {
+  testing_support::Sandbox box;
+  host::TableStore store(&box.files());
+  std::string error;
+  // A shift table has no R column; entries come out in ascending order,
+  // values kept in millimetres when the decimals change.
+  ASSERT_TRUE(store.WriteValue("c:\\t\\pos.tab", "$POS", 55, 1, -1500, 3, &error)) << error;
+  ASSERT_TRUE(store.WriteValue("c:\\t\\pos.tab", "$POS", 54, 0, 12345, 4, &error)) << error;
+  EXPECT_EQ(box.Read("c:\\t\\pos.tab"),
+            "Shift table\n\n$POS\n"
+            "54: 1=1.2345  2=0.0000  3=0.0000  4=0.0000  5=0.0000  6=0.0000 \n"
+            "55: 1=0.0000  2=-1.5000  3=0.0000  4=0.0000  5=0.0000  6=0.0000 \n");
+  // A file whose entries cannot be read is never overwritten.
+  const char broken[] = "Correction table\n\n$KOR\n01: R=abc\n";
+  box.Write("c:\\t\\kor.tab", broken);
+  EXPECT_FALSE(store.WriteValue("c:\\t\\kor.tab", "$KOR", 1, 0, 1, 3, &error));
+  EXPECT_EQ(error, "c:\\t\\kor.tab: line 4 is not a table entry");
+  EXPECT_EQ(box.Read("c:\\t\\kor.tab"), broken);
+  EXPECT_FALSE(store.WriteValue("c:\\t\\kor.tab", "$KOR", 1, 6, 1, 3, &error)) << "axis 6 has no column";
+  EXPECT_FALSE(store.WriteValue("nodrive.tab", "$KOR", 1, 0, 1, 3, &error));
+}
+
+}  // namespace
