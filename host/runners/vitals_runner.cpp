@@ -31,7 +31,7 @@ const char* SampleOf(uint32_t field, uint32_t argument) {
 }  // namespace
 
 VitalsRunner::VitalsRunner(FileServices& files, DisplayServices& display, HostMemory& memory)
-    : files_(files), display_(display), memory_(memory) {
+    : files_(files), display_(display) {
   vitals_.dispatch = display.dispatch();
   vitals_.display = display.block();
   vitals_.technology = technology_.data();

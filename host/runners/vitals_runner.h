@@ -78,7 +78,6 @@ class VitalsRunner {
 
   FileServices& files_;
   DisplayServices& display_;
-  HostMemory& memory_;
   Library library_;
   PanelHostData panel_;
   std::array<uint8_t, kTechBytes> technology_{};
