@@ -148,7 +148,7 @@ TEST(VitalsPanel, FieldsAsTheHostHoldsThem) {
          m.Set<uint8_t>(kPanelFlags + kPanelFlagCounter, 1);
          m.Set<int32_t>(kPanelFlags + kPanelCounter, -42);
        },
-       {{395, 64 + 16 * 23, "S1."}, {395, 64 + 16 * 24, "S2."}, {504, 64 + 16 * 25, "-42      "},
+       {{395, 64 + 16 * 23, "S1."}, {395, RowY(24), "S2."}, {504, RowY(25), "-42      "},
         {395, 60 + 16 * 18, "Fsol."}}},
       {"special length blanked unless process 149/151 or the configuration bits",
        [](host::PanelHostData& d, host::HostMemory&) { d.technology = {0, 0, 0, 148, 0, 0}; },

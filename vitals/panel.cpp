@@ -56,10 +56,12 @@ struct Panel {
   }
 };
 
-// Row r of the panel: y 112 + 16 r; in the second-spindle variant rows 16
-// to 22 start at y 60 and rows 23 on at y 64 (rows 14 and 15 are not shown).
+// Row r of the panel: y 112 + 16 r; in the second-spindle variant row 18
+// moves up to y 60 + 16 r and row 23 to y 64 + 16 r, into their frames
+// (rows 14 and 15 are not shown there).
 int RowY(const Panel& p, int row) {
-  if (p.variant() && row >= 16) return (row >= 23 ? 64 : 60) + 16 * row;
+  if (p.variant() && row == 18) return 60 + 16 * row;
+  if (p.variant() && row == 23) return 64 + 16 * row;
   return 112 + 16 * row;
 }
 
@@ -137,7 +139,7 @@ uint32_t PainterAt(const Panel& p, uint32_t field) {
   switch (field) {
     case 58: return PackPoint(kItemX, v ? 348 : 400);    // feed, in its frame
     case 62: return PackPoint(kItemX, v ? 432 : 484);    // spindle, in its frame
-    case 66: return PackPoint(kValueX, v ? 336 : 368);   // special length
+    case 66: return PackPoint(v ? kShortValueX : kValueX, v ? 336 : 368);  // special length
     case 70: return PackPoint(v ? kItemX : kShortValueX, v ? 484 : 432);
     case 74: return PackPoint(kShortValueX, 112);        // table state, row 0
     default: return PackPoint(kShortValueX, 448);        // field 90
