@@ -21,4 +21,5 @@ iso_program="$build/bench-data/large.nc"
 "$build/bin/preprocess_bench" 5
 "$build/bin/nc_view_bench" 5
 HOSTSIM_LIB_DIR="$build/lib" "$build/bin/glint_bench"
+HOSTSIM_LIB_DIR="$build/lib" "$build/bin/vitals_bench"
 "$(dirname "$0")/vsftpd-bench.sh" "$build"
