@@ -109,5 +109,25 @@ rm -rf out/path_frames
   --keys "15 down left 2125 down enter" > out/korekce.txt
 written+=("out/path_frames/" "out/table_form.png" "out/table_form_cs.png" "out/table_form.txt"
           "out/korekce.txt")
+# The display block's test card in both text styles.
+"$hostsim" display-test --style screen --png out/display_screen.png >/dev/null
+"$hostsim" display-test --style form --png out/display_form.png >/dev/null
+written+=("out/display_screen.png" "out/display_form.png")
+# The diagnostics library: the system-information panel (a plasma table; a
+# flame-cutting table with six correction rows and 4 decimals; the
+# second-spindle variant), two refresh cycles each; the event log live, and stopped,
+# paged back and filtered; EVENTS.TXT and EVCRITIC.TXT of that day.
+"$hostsim" vitals panel --calls 400 --png out/vitals_panel.png >/dev/null
+"$hostsim" vitals panel --machine F --set rows=6 --set mode=1 --set correction=12 --set decimals=4 \
+  --set length6=-0.0125 --calls 400 --png out/vitals_panel_f.png >/dev/null
+"$hostsim" vitals panel --variant --machine F --set rows=6 --set warning=1 --calls 400 \
+  --png out/vitals_panel_s2.png >/dev/null
+rm -rf out/events
+"$hostsim" vitals events --ring examples/events.txt --critical --export out/events \
+  --png out/events_live.png >/dev/null
+"$hostsim" vitals events --ring examples/events.txt --layout L \
+  --keys 'live,live,back,back,filter,filter' --png out/events_filtered.png >/dev/null
+written+=("out/vitals_panel.png" "out/vitals_panel_f.png" "out/vitals_panel_s2.png" "out/events_live.png" "out/events_filtered.png"
+          "out/events/EVENTS.TXT" "out/events/EVCRITIC.TXT")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"
