@@ -56,6 +56,8 @@ class HostsimCli : public ::testing::Test {
     std::ofstream(work_ + "/huge.knf") << "[START]\n5\n+1e999+500\n6\n+55+0\n";
     std::ofstream(work_ + "/no_percent.nc") << "N10 G21 G90\nN20 G0 X20 Y0\nN30 G1 X180 F2000\n";
     std::ofstream(work_ + "/keys.txt") << "down\n";
+    std::ofstream(work_ + "/events.txt") << "07:02:40 A1203 8 !Torch collision\n07:03:00 B1 1 fine\n";
+    std::ofstream(work_ + "/bad_events.txt") << "# a ring\n07:02:40 A1203 8 ok\n7:02 A1 8 short time\n";
     mkfifo((work_ + "/fifo").c_str(), 0600);
   }
   void TearDown() override { fs::remove_all(work_); }
@@ -147,6 +149,12 @@ TEST_F(HostsimCli, ExitStatusAndMessagePerCommandLine) {
       {{"path", kIso, "--frames", "@/frames", "--keys", "10:fly"}, 2, "--keys \"10:fly\""},
       {{"path", kIso, "--frames", "@/frames", "--keys", "x:origin"}, 2, "CALL must be a call number"},
       {{"path", "@/empty.knf", "--frames", "@/frames"}, 2, "holds no move"},
+      {{"vitals", "gauges", "--png", "@/x%.png"}, 2, "panel or events"},
+      {{"vitals", "panel", "--png", "@/x%.png", "--ring", "@/events.txt"}, 2, "--ring: not an option of vitals panel"},
+      {{"vitals", "panel", "--png", "@/x%.png", "--set", "rows=7"}, 2, "rows=7: 3 to 6"},
+      {{"vitals", "panel", "--png", "@/x%.png", "--set", "length1=1.23456"}, 2, "at most 3 decimals"},
+      {{"vitals", "events", "--ring", "@/bad_events.txt"}, 2, "line 3: time \"7:02\""},
+      {{"vitals", "events", "--ring", "@/events.txt", "--limit", "12a"}, 2, "one to five decimal digits"},
       // The host's own file work: one line, status 3, nothing left behind.
       {{"view", "@/folder", "--png", "@/x%.png"}, 3, "is a folder, not a file"},
       {{"view", "@/fifo", "--png", "@/x%.png"}, 3, "not a regular file"},
@@ -178,6 +186,10 @@ TEST_F(HostsimCli, ExitStatusAndMessagePerCommandLine) {
       {{"table-form", "--keys", "left 15 down left 12 down enter", "--position", "0=100"}, 0,
        "entry 15, axis 0, value \"+00088.000\""},
       {{"path", kIso, "--frames", "@/frames", "--every", "500"}, 0, "3 frames in"},
+      {{"vitals", "panel", "--variant", "--calls", "200", "--png", "@/x%.png"}, 0, "200 DATA_VITALS calls"},
+      {{"vitals", "events", "--ring", "@/events.txt", "--critical"}, 0, "result byte 0"},
+      {{"vitals", "events", "--ring", "@/events.txt", "--keys", "live,export", "--export", "@/ev%"}, 0,
+       "2 events, 2 DATA_EVENT calls, result byte 0"},
       {{"strings", "Kerf", "--lang", "7"}, 0, "44 OK"},
       {{"transform", "--kind", "2", "--field", "nx=2", "--field", "x-shift=50", "--odd", kFlange, "--out",
         "@/o%.knf", "--quiet"}, 0, ""},

@@ -374,3 +374,26 @@ TEST(VitalsEvents, CaptionTextsInsideTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VitalsEvents, AStoppedPageKeepsItsSnapshot) {
+  VitalsHost host;
+  host.AddEvents(NumberedEvents(30));
+  host.runner().EventPrefix();
+  host.runner().EventData(kEventKeyLive);
+  host.runner().EventData(kEventKeyLive);  // stopped on events 12 to 29
+  host.AddEvents(NumberedEvents(5, 30));   // the host goes on recording
+  host.TakeTexts();
+  host.runner().EventData(0);
+  auto rows = RowsOf(host);
+  ASSERT_EQ(rows.size(), 18u);
+  EXPECT_EQ(rows.front(), "event 12");
+  EXPECT_EQ(rows.back(), "event 29");
+  host.runner().EventData(kEventKeyLive);  // live again: the newest
+  rows = RowsOf(host);
+  ASSERT_EQ(rows.size(), 18u);
+  EXPECT_EQ(rows.back(), "event 34");
+}
+
+}  // namespace
