@@ -22,7 +22,20 @@ TEST(VitalsLibrary, ExportsExactlyItsOperations) {
   // No stubs for the operations without a behaviour of their own.
   EXPECT_EQ(names, (std::set<std::string>{"INIT_VITALS", "PREFIX_VITALS", "DATA_VITALS", "WRITE_EVENT",
                                           "WRITE_EVENT_CRITICAL", "PREFIX_EVENT", "DATA_EVENT", "VitalsTest",
-                                          "FSPInit", "LocalizationInit", "GetLocString"}));
+                                          "FSPInit", "LocalizationInit", "GetLocString",
+                                          // input/output, panel, LED, keyboard and interface screens
+                                          "PREFIX_INPUT", "DATA_INPUT", "PREFIX_OUTPUT", "DATA_OUTPUT",
+                                          "PREFIX_IOPAN", "DATA_IOPAN", "PREFIX_DGNPAN", "DATA_DGNPAN",
+                                          "CLR_PREFIX_LED", "ZMENA_LED", "PREFIX_TESTTLAC", "CONT_TESTTLAC",
+                                          "PREFIX_INDITAB", "DATA_INDITAB", "PREFIX_PB1", "PREFIX_PB2",
+                                          "PREFIX_BZ1", "PREFIX_BZ2", "DATA_PB1", "DATA_PB2", "DATA_BZ1",
+                                          "DATA_BZ2",
+                                          // drive and axis screens
+                                          "PREFIX_SERVO", "DATA_SERVO", "PREFIX_SLM", "DATA_SLM", "PREFIX_ECC",
+                                          "DATA_ECC", "PREFIX_TRANS", "DATA_TRANS", "PREFIX_NKOR", "DATA_NKOR",
+                                          "PREFIX_SU4", "DATA_SU4",
+                                          // character set
+                                          "WinToZORV_DLL", "UnicodeToZORV_DLL"}));
   auto test = host.runner().library().Bind<uint32_t (*)(uint32_t*)>("VitalsTest");
   EXPECT_EQ(test(nullptr), 0x12345678u);
 }
@@ -36,7 +49,10 @@ TEST(VitalsLibrary, TextsOnlyAfterLocalizationInit) {
 
   auto init = host.runner().library().Bind<int (*)(void*, uint32_t)>("LocalizationInit");
   const uint32_t kIds[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 271, 272, 273, 274, 275,
-                           276, 277, 278, 279, 280, 283, 284, 285, 286, 287, 288, 289, 379};
+                           276, 277, 278, 279, 280, 283, 284, 285, 286, 287, 288, 289, 379,
+                           // drive, port, panel-test, table and keyboard screens
+                           281, 282, 290, 291, 292, 293, 294, 303, 309, 311, 312, 313, 314, 315, 316, 317,
+                           318, 364, 365, 366, 450, 451, 452, 453, 454, 455, 456, 457, 458, 459, 460, 461};
   for (uint32_t language : {5u, 7u, 9u, 12u, 14u, 21u, 25u, 36u}) {
     ASSERT_EQ(init(nullptr, language), 1) << language;
     for (uint32_t id : kIds) EXPECT_NE(host.runner().Text(id), "") << "language " << language << " text " << id;
