@@ -2,9 +2,9 @@
 
 #include "bridge/display.h"
 #include "bridge/localization.h"
+#include "tracer/display_point.h"
 #include "tracer/form_numbers.h"
 #include "tracer/host_services.h"
-#include "tracer/path_draw.h"
 
 namespace {
 

@@ -26,7 +26,7 @@ struct FormVariant {
   bool position_arg_zero;    // positionArg := 0 at start
   const char* entry;         // entryText at start
   LetterSource letter;
-  uint16_t descriptions[3];  // texts at (the description block)
+  uint16_t descriptions[3];  // the three description texts
   uint16_t prompt;
   MarkerKind marker;
   ValueStart value;

@@ -1,15 +1,12 @@
 // Drawing pieces of the path graphics, through the display block.
 #pragma once
 
+#include "tracer/display_point.h"
 #include "tracer/path_graphics.h"
 
 // Palette bytes the screen uses, in the order PathState::colours keeps them.
 enum PathColour : int { kFg20 = 0, kAxes21 = 1, kLetters22 = 2, kBg25 = 3, kTrail27 = 4, kErase29 = 5 };
 uint8_t PathPalette(const PathState* s, int palette_byte);
-
-inline uint32_t PackPoint(int64_t x, int64_t y) {
-  return (static_cast<uint32_t>(x) & 0xFFFFu) | (static_cast<uint32_t>(y) & 0xFFFFu) << 16;
-}
 
 // Set colours (colour, 255) then one fill.
 void PathFill(uint8_t colour, int x, int y, int width, int height);
