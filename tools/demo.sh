@@ -129,5 +129,17 @@ rm -rf out/events
   --keys 'live,live,back,back,filter,filter' --png out/events_filtered.png >/dev/null
 written+=("out/vitals_panel.png" "out/vitals_panel_f.png" "out/vitals_panel_s2.png" "out/events_live.png" "out/events_filtered.png"
           "out/events/EVENTS.TXT" "out/events/EVCRITIC.TXT")
+# Diagnostics screens: inputs with hand-set bits marked, the keyboard test
+# after a key script, both LED strips, an SLM channel and the servo channels.
+"$hostsim" vitals inputs --layout C --set manual=1 --set mark@3=0x0F --set mark2@12=0x81 --set in@12=0x80 \
+  --png out/vitals_inputs.png >/dev/null
+"$hostsim" vitals keyboard --type D --held "5;5;;12,13,14,15;;40" --set redirection=1 --set pot1=512 \
+  --png out/vitals_keyboard.png >/dev/null
+"$hostsim" vitals leds --leds 0x5A --png out/vitals_leds.png >/dev/null
+"$hostsim" vitals leds --leds 0x15 --labelled --png out/vitals_leds_labelled.png >/dev/null
+"$hostsim" vitals slm --keys 1,2 --set speed@2=-120 --set error@2=3 --png out/vitals_slm.png >/dev/null
+"$hostsim" vitals servo --set dif@7=123456789 --set dif@8=-2147483648 --png out/vitals_servo.png >/dev/null
+written+=("out/vitals_inputs.png" "out/vitals_keyboard.png" "out/vitals_leds.png" "out/vitals_leds_labelled.png"
+          "out/vitals_slm.png" "out/vitals_servo.png")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"

@@ -65,7 +65,9 @@ void DrawLamps(const LedState& s) {
     DisplayFill(PackPoint(left, kLedTop), PackPoint(kLedSize, kLedSize));
     DrawIcon(kOutline, left, Colour(24));
     DrawIcon(s.leds >> i & 1 ? kFilled : kRim, left, Colour(21));
-    if (s.labelled) DrawIcon(kSymbols[i], left, AreaPaper());
+    // The symbol stands out of the lamp: the window colour on a lit lamp,
+    // the outline colour on a dark one.
+    if (s.labelled) DrawIcon(kSymbols[i], left, s.leds >> i & 1 ? AreaPaper() : Colour(24));
   }
 }
 
