@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int kRowLegend = 1, kRowHeading = 2, kRowFirst = 3;
-constexpr int kLabelWidth = 8, kModuleWidth = 6;
+constexpr int kLabelWidth = 8;
 // Byte of a module half for each row (D0 to D7 share the data byte).
 constexpr uint32_t kRowByte[kPanelRows] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 3, 4, 5, 6};
 

@@ -12,7 +12,7 @@ namespace {
 const char kHeader[] = "port: 7......0 HEX port: 7......0 HX";
 constexpr int kSecondColumn = 19;   // where the second list of a pair starts
 constexpr int kPairWidth = 320;     // pixels from one pair to the next (whole area)
-constexpr int kBits = 6, kHex = 15, kRowWidth = 17;
+constexpr int kBits = 6, kRowWidth = 17;
 constexpr int kLegendRow = 15;
 
 void Name(PortRow* row, const char* prefix, uint32_t number, const char* suffix) {
