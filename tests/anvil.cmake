@@ -7,3 +7,5 @@ add_unit_test(test_anvil_view SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_anvil_vie
 # The NC program viewer: block index against references, the exports in the
 # host simulator.
 add_unit_test(test_nc_view SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_nc_view.cpp LIBS anvil_nc_core)
+# The text line reader, marking texts and the parameter table conversion.
+add_unit_test(test_anvil_texts SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_anvil_texts.cpp LIBS anvil_text_core)

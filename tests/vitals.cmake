@@ -4,3 +4,5 @@ add_unit_test(test_vitals
 add_unit_test(test_vitals_screens
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_vitals_drives.cpp ${CMAKE_CURRENT_SOURCE_DIR}/test_vitals_io.cpp
   LIBS vitals_core)
+# The loaders of CAN parameter files and PLC message texts.
+add_unit_test(test_vitals_loaders SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_vitals_loaders.cpp LIBS vitals_core)
