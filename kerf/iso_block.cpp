@@ -45,21 +45,6 @@ IsoMoveKind KindOf(IsoMotion motion) {
 
 }  // namespace
 
-void NormalizeIsoBlock(char* block) {
-  char* out = block;
-  bool in_comment = false;
-  for (const char* in = block; *in != '\0'; ++in) {
-    char c = *in;
-    if (c == '"') {
-      in_comment = !in_comment;
-      continue;
-    }
-    if (in_comment || c == ' ' || c == '\t') continue;
-    *out++ = c;
-  }
-  *out = '\0';
-}
-
 bool ReadIsoNumber(const char** cursor, double* value) {
   const char* p = *cursor;
   bool negative = false, well_formed = true, point = false;

@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 
+#include "bridge/iso_line.h"
+
 // Motion modes. Linear is the default, so the all-zero modal state is the
 // state of a program before its first word.
 enum class IsoMotion : uint8_t { kLinear = 0, kRapid, kClockwise, kCounterClockwise };
@@ -40,10 +42,7 @@ struct IsoMove {
   double cx, cy;
 };
 
-// In place: removes every blank and tab, and every comment in double quotes
-// (from one quote to the next, both included; an unclosed one runs to the
-// end of the block).
-void NormalizeIsoBlock(char* block);
+// Cleaning a block (blanks, tabs, quoted comments) lives in the bridge.
 
 // Reads the number of a word at *cursor: the run of digits, ".", "+" and
 // "-" that follows the address letter, and advances past it. The run must

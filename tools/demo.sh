@@ -141,5 +141,32 @@ written+=("out/vitals_panel.png" "out/vitals_panel_f.png" "out/vitals_panel_s2.p
 "$hostsim" vitals servo --set dif@7=123456789 --set dif@8=-2147483648 --png out/vitals_servo.png >/dev/null
 written+=("out/vitals_inputs.png" "out/vitals_keyboard.png" "out/vitals_leds.png" "out/vitals_leds_labelled.png"
           "out/vitals_slm.png" "out/vitals_servo.png")
+# Zero-offset forms: a shift written as entered, the hard-wired write of the
+# current axis values after its delay, and the fixed table reset (its file
+# written to out/fix/TABFIX.POS).
+"$hostsim" table-form --form zapis --position 1=40 --keys "down left 12 down" --png out/shift_form.png \
+  > out/shift_form.txt
+"$hostsim" table-form --form natvrdo --preset-table 4 --position 0=12.5 --position 1=-3 \
+  --setting 348=0x40003 --keys "wait=19" --png out/shift_hardwired.png > out/shift_hardwired.txt
+mkdir -p out/fix
+"$hostsim" table-form --form fix --keys "up enter" --fix-dir out/fix > out/fix/reset.txt
+written+=("out/shift_form.png" "out/shift_form.txt" "out/shift_hardwired.png" "out/shift_hardwired.txt"
+          "out/fix/TABFIX.POS")
+# ISO contour view: the bundled ISO programs, one ending in G91 away from
+# its start (drawn where it lies), the small panel, the start cross, the
+# large layout with the label at the right, and block by block.
+for program in examples/iso_bracket_g90.nc examples/iso_gasket_g91.nc examples/iso_slot_g91_end.nc; do
+  name=showiso_$(basename "$program" .nc)
+  "$hostsim" showiso "$program" --png "out/$name.png" --quiet
+  written+=("out/$name.png")
+done
+"$hostsim" showiso examples/iso_slot_g91_end.nc --kind 1 --png out/showiso_panel.png --quiet
+"$hostsim" showiso examples/iso_slot_g91_end.nc --kind 2 --png out/showiso_cross.png --quiet
+"$hostsim" showiso examples/iso_gasket_g91.nc --large --label right --png out/showiso_large.png --quiet
+"$hostsim" showiso examples/iso_bracket_g90.nc --block-by-block --png out/showiso_blocks.png --quiet
+written+=("out/showiso_panel.png" "out/showiso_cross.png" "out/showiso_large.png" "out/showiso_blocks.png")
+# Mosaic's LED window: a negative height correction with variant A active.
+"$hostsim" led --corr -7992 --transform A --png out/led.png --quiet
+written+=("out/led.png")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"

@@ -5,6 +5,7 @@
 #include "tracer/display_point.h"
 #include "tracer/form_numbers.h"
 #include "tracer/host_services.h"
+#include "tracer/offset_forms.h"
 
 namespace {
 
@@ -68,13 +69,24 @@ uint8_t FormColour(const FormState* f, int palette_byte) {
 void DrawFormLayout(FormState* f, char letter) {
   const FormVariant& v = *f->variant;
   Write(f, kLeft, 32, 27, 21, LocText(1207));
-  DisplayTextForm(PackPoint(kLeft, 64), kFormFont, FormColour(f, 27), FormColour(f, 21));
-  for (uint16_t id : v.descriptions) WriteText(id);
+  const bool fixed = v.offsets != nullptr && v.offsets->fixed_table;
+  if (fixed) {
+    // One description: the blanks clear the line, the title follows there.
+    Write(f, kLeft, 64, 27, 21, "                                      ");
+    Write(f, kLeft, 64, 27, 21, LocText(kFixedShiftTitle));
+  } else {
+    DisplayTextForm(PackPoint(kLeft, 64), kFormFont, FormColour(f, 27), FormColour(f, 21));
+    for (uint16_t id : v.descriptions) WriteText(id);
+  }
   Write(f, kLeft, 160, 20, 25, LocText(v.prompt));
 
-  Write(f, kBlockX, kRowY[0], 27, 22, v.label);
-  Write(f, kBlockX + 48, kRowY[0], 27, 27, " ");
-  ShowEntry(f);
+  if (fixed) {
+    DrawNullRow(f, false);
+  } else {
+    Write(f, kBlockX, kRowY[0], 27, 22, v.label);
+    Write(f, kBlockX + 48, kRowY[0], 27, 27, " ");
+    ShowEntry(f);
+  }
   ShowAxisLetter(f, letter);
   Write(f, kFieldX, kRowY[2], 20, 25, kTenBlanks);
   Write(f, kBlockX, kRowY[3], 27, 22, "   ");

@@ -5,6 +5,7 @@
 #include "tracer/form_draw.h"
 #include "tracer/form_numbers.h"
 #include "tracer/host_services.h"
+#include "tracer/offset_forms.h"
 
 namespace {
 
@@ -56,7 +57,10 @@ uint32_t HalvingBits(const FormState* f) { return BlockWord(f->record->configBlo
 
 int PointColumn(const FormState* f) { return PointPosition(f->decimals) - 1; }
 
+bool Fixed(const FormState* f) { return f->variant->offsets != nullptr && f->variant->offsets->fixed_table; }
+
 bool CurrentEntryValid(const FormState* f) {
+  if (Fixed(f)) return true;  // the fixed table has no entry number
   return EntryValid(f->entry, ReadHost<uint8_t>(f->record->shiftFamily) == 255, HalvingBits(f));
 }
 
@@ -163,6 +167,7 @@ void KeyDown(FormState* f) {
   if (!CurrentEntryValid(f)) return;
   DrawCursor(f, false);
   if (f->row == 0) {
+    if (Fixed(f)) DrawNullRow(f, false);
     f->row = 3;
     f->column = UnitsColumn(f->decimals);
   } else if (f->row == 3) {
@@ -177,6 +182,7 @@ void KeyUp(FormState* f) {
   if (f->row == 3) {
     f->row = 0;
     f->column = 1;
+    if (Fixed(f)) DrawNullRow(f, true);
   } else if (f->row == 4) {
     f->row = 3;
     BlankResult(f);
@@ -185,6 +191,7 @@ void KeyUp(FormState* f) {
 }
 
 void KeyLeft(FormState* f) {
+  if (Fixed(f) && f->row == 0) return;
   DrawCursor(f, false);
   if (f->column == 0) return;
   --f->column;
@@ -196,6 +203,7 @@ void KeyLeft(FormState* f) {
 }
 
 void KeyRight(FormState* f) {
+  if (Fixed(f) && f->row == 0) return;
   DrawCursor(f, false);
   if (f->row == 0) {
     f->column = 1;
@@ -205,6 +213,7 @@ void KeyRight(FormState* f) {
 }
 
 void KeyDigit(FormState* f, char digit) {
+  if (Fixed(f) && f->row != 3) return;
   if (f->row == 0) {
     f->entry[f->column > 0 ? 1 : 0] = digit;
     PushFields(f);
@@ -234,12 +243,24 @@ void KeyAxis(FormState* f, uint8_t key) {
   if (axis > 0 && axis >= count) return;  // 'X' is always there
   WriteHost<uint8_t>(f->record->axisIndex, static_cast<uint8_t>(axis));
   ShowAxisLetter(f, f->axis_names[axis]);
+  const OffsetRules* rules = f->variant->offsets;
+  if (rules == nullptr || !rules->axis_value_position) return;
+  // The new axis starts again from 0, measured from its own position.
+  STRUCT_TRACER* r = f->record;
+  WriteHost<uint32_t>(r->positionArg, static_cast<uint32_t>(CallService1(r, r->axisValueHandle, axis).value));
+  char text[kResultTextBytes];
+  IntegerToDecimalText(0, f->decimals, text);
+  RightAlign(text, f->value);
+  ShowValue(f);
+  PushFields(f);
+  if (rules->advance_on_axis_key && f->row == 3) Advance(f);
 }
 
 KeyOutcome WriteEntry(FormState* f) {
   if (f->result[0] == 's' || f->result[0] == '\0') return KeyOutcome::kStay;
   PushFields(f);
-  const ServiceResult r = CallService0(f->record, f->record->writeEntryHandle);
+  const uint32_t handle = Fixed(f) ? f->record->writeFixHandle : f->record->writeEntryHandle;
+  const ServiceResult r = CallService0(f->record, handle);
   f->written = true;
   // An absent service wrote nothing either.
   return !r.called || r.value != 0 ? KeyOutcome::kWriteFailed : KeyOutcome::kWritten;
@@ -262,6 +283,8 @@ KeyOutcome ActOnKey(FormState* f, uint8_t key) {
     case kFormEnter: {
       if (!CurrentEntryValid(f)) break;
       if (f->row == 4) return WriteEntry(f);
+      if (Fixed(f) && f->row == 0)
+        return ResetFixedTable(f->record) ? KeyOutcome::kWritten : KeyOutcome::kWriteFailed;
       const int from = f->row;
       KeyDown(f);
       if (f->variant->enter_evaluates_again && from == 3) Evaluate(f);
@@ -299,10 +322,16 @@ int FormPrefix(FormState* f, STRUCT_TRACER* record, const FormVariant* variant) 
   f->visible = true;
   f->last_tick = ReadHost<uint16_t>(record->tick);
   CopyOut(record->sectionText, kSectionTextBytes, variant->shift_table ? "$POS" : "$KOR");
+  const OffsetRules* rules = variant->offsets;
+  const bool fixed = rules != nullptr && rules->fixed_table;
   const char* source = variant->shift_table ? record->shiftTableName : record->corrTableName;
   char name[kTableNameBytes];
   CopyText(name, sizeof name, source != nullptr ? source : "");
-  CopyOut(record->tableName, kTableNameBytes, name);
+  if (!fixed) CopyOut(record->tableName, kTableNameBytes, name);
+  if (rules != nullptr) {
+    WriteHost<uint8_t>(record->writeMode, rules->write_mode);
+    WriteHost<uint8_t>(record->shiftFamily, 255);
+  }
 
   WriteHost<uint8_t>(record->formKind, variant->kind);
   WriteHost<uint8_t>(record->addMode, variant->add_mode);
@@ -310,13 +339,18 @@ int FormPrefix(FormState* f, STRUCT_TRACER* record, const FormVariant* variant) 
   if (variant->axis == AxisStart::kReplace) WriteHost<uint8_t>(record->axisIndex, kReplaceAxis);
   if (variant->position_arg_zero) WriteHost<uint32_t>(record->positionArg, 0);
   CopyText(f->entry, sizeof f->entry, variant->entry);
+  char letter = 'R';
+  if (variant->axis == AxisStart::kDefaultAxes) letter = StartOffsetAxis(record, f->entry, fixed);
+  if (rules != nullptr && rules->axis_value_position) {
+    const uint8_t axis = ReadHost<uint8_t>(record->axisIndex);
+    WriteHost<uint32_t>(record->positionArg, static_cast<uint32_t>(CallService1(record, record->axisValueHandle, axis).value));
+  }
   RefreshAxisNames(f);
   if (variant->value == ValueStart::kBlankZero) BlankZeroField(f->decimals, f->value);
   else ZeroField(f->decimals, f->value);
   PushFields(f);
   if (variant->value == ValueStart::kLoaded) LoadCurrentEntry(f);
 
-  char letter = 'R';
   if (variant->letter == LetterSource::kHostLetter) letter = ReadHost<char>(record->axisLetter, ' ');
   if (variant->letter == LetterSource::kAxisNames) letter = 'X';
   DrawFormLayout(f, letter);
@@ -324,6 +358,10 @@ int FormPrefix(FormState* f, STRUCT_TRACER* record, const FormVariant* variant) 
     ShowValue(f);
     PushFields(f);
     f->column = 1;
+  }
+  if (fixed) {
+    f->row = 3;
+    f->column = UnitsColumn(f->decimals);
   }
   DrawCursor(f, true);
   WriteHost<uint8_t>(record->formKey, 0);
@@ -340,7 +378,8 @@ int FormData(FormState* f, STRUCT_TRACER* record) {
   f->last_key = key;
   if (key != 0 && key == f->variant->leave_key) return Finish(f);
   const uint16_t tick = ReadHost<uint16_t>(record->tick);
-  if (static_cast<uint16_t>(tick - f->last_tick) >= 3) {
+  const bool blinks = !Fixed(f) || f->row >= 3;  // the fixed form's NULL row does not blink
+  if (blinks && static_cast<uint16_t>(tick - f->last_tick) >= 3) {
     f->last_tick = tick;
     f->visible = !f->visible;
     DrawCursor(f, f->visible);
@@ -354,6 +393,6 @@ int FormData(FormState* f, STRUCT_TRACER* record) {
     case KeyOutcome::kStay: break;
   }
   f->visible = true;
-  DrawCursor(f, true);
+  if (!Fixed(f) || f->row >= 3) DrawCursor(f, true);
   return 0;
 }

@@ -14,8 +14,18 @@
 
 enum FormKind : uint8_t { kFormInkor = 1, kFormInkor2 = 2, kFormInkor3 = 3, kFormInposun = 4, kFormOffsets = 5 };
 
-enum class AxisStart : uint8_t { kHost, kFirst, kReplace };       // host's, 0, 255
-enum class LetterSource : uint8_t { kHostLetter, kAxisNames, kRadius };
+enum class AxisStart : uint8_t { kHost, kFirst, kReplace, kDefaultAxes };  // host's, 0, 255, modeText
+enum class LetterSource : uint8_t { kHostLetter, kAxisNames, kRadius, kDefaultAxes };
+
+// What the zero-offset forms add to the engine (null for the corrections).
+struct OffsetRules {
+  uint8_t write_mode;         // writeMode for the host
+  bool axis_value_position;   // positionArg from the axis-value service; an
+                              // axis key also resets the entered value to 0
+  bool advance_on_axis_key;   // that reset is shown as after a digit (row 3)
+  bool fixed_table;           // the fixed additive shift: " NULL " row, own
+                              // keys, writeFixHandle, no entry number
+};
 enum class MarkerKind : uint8_t { kDoubling, kNewText };
 enum class ValueStart : uint8_t { kZeros, kBlankZero, kLoaded };
 
@@ -35,9 +45,11 @@ struct FormVariant {
   bool axis_keys;
   bool shift_table;          // "$POS" and shiftTableName instead of "$KOR"
   const char* label;         // table label before the entry number
+  const OffsetRules* offsets;  // the zero-offset forms' rules, or null
 };
 
 extern const FormVariant kInkor, kInkor2, kInkor3;
+extern const FormVariant kInposun, kInposunZapis, kInposunZapisFix;
 
 enum FormKey : uint8_t {
   kFormDown = 1, kFormUp = 2, kFormLeft = 12, kFormRight = 14, kFormSign = 63, kFormEnter = 164,

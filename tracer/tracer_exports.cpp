@@ -14,6 +14,9 @@ __attribute__((constructor)) void SelectDefaultLanguage() { LocalizationSelect(n
 
 }  // namespace
 
+// The one open form, shared with the zero-offset forms' exports.
+FormState* OpenForm() { return &g_form; }
+
 LIB_EXPORT int PREFIX_GRAFIKA_DRAHY_DLL(STRUCT_TRACER* record) {
   if (record != nullptr) PathPrefix(&g_path, record);
   return 0;

@@ -39,13 +39,17 @@ struct STRUCT_TRACER {
   uint8_t* axisSecond;           // axis shown vertically (key 4)
   uint8_t* zoomIndex;            // 0..12
   int16_t* zoomDivisor;          // um per pixel of the zoom index
-  uint8_t reserved99;
+  uint8_t transformType;          // dialog: 1 "2D(1)", 2 "2D(2)", 3 "3D(1)"
   // --- entry forms
   char* axisLetter;              // letter shown by the length-correction form
   uint8_t* axisIndex;            // 0..5, or 255: the entered value replaces
   uint8_t* axisCount;            // axes the axis keys may select (1..6)
-  uint8_t* presetTable;
-  uint8_t reserved116[40];
+  uint8_t* presetTable;          // hard-wired shift: table digit, 255 from the settings
+  // --- transformation dialog
+  uint8_t* axisMask;             // receives the chosen axes on save (bit 0 axis 1)
+  uint8_t* transformActive[3];   // nonzero: type 1, 2, 3 is active
+  char* distanceText[3];         // receive a1, a2, a3 on save (11 bytes each)
+  char* angleText[3];            // receive angles 1, 2, 3 on save (11 bytes each)
   uint32_t* positionArg;         // argument of the position service
   const uint8_t* configBlock;    // host block of 32-bit machine settings
   uint16_t* tick;                // tick counter: cursor blink
@@ -71,11 +75,75 @@ struct STRUCT_TRACER {
   uint32_t loadEntryHandle;      // service: current entry into resultText
   uint32_t positionHandle;       // service (1 argument): current position
   uint32_t axisValueHandle;      // service (1 argument: axis): value
-  uint8_t reserved256[40];
+  uint32_t storeHandle[3];       // dialog: store the parameters of type 1, 2, 3
+  uint32_t activateHandle[3];    // dialog: activate type 1, 2, 3
+  uint32_t deactivateHandle[3];  // dialog: deactivate type 1, 2, 3
+  uint32_t saveHandle;           // dialog: save (called before the store)
   uint8_t* formStatus;           // 9 when a form finished
-  uint8_t reserved300[24];
-  char* fixTableDir;
-  uint8_t reserved328[295];
+  // --- ISO contour view (DLL_SHOWISO)
+  uint8_t viewMode;              // 2 draw the segment, 3 extend the extents, else whole program
+  uint8_t largeLayout;           // nonzero: the large layout
+  uint8_t segmentMotion;         // motion of the segment of viewMode 2
+  uint8_t displayKind;           // 0, 1, 2, 10, 11 for a whole program
+  uint8_t* labelLeft;            // nonzero: the dimension label at the left
+  uint8_t* colourSelectRapid;    // kind 11: rapid moves in byte 31
+  uint8_t* colourSelectOverride; // every move in byte 23
+  uint8_t* displayKindInUse;     // copied from displayKind
+  uint8_t* editorBuffer;         // nonzero: view the editor's buffer file
+  char* fixTableDir;             // fixed shift table's directory; also the editor buffer's
+  uint8_t* diameterFlag;
+  uint8_t* motionType;
+  uint8_t* planeType;
+  char* horizontalLetter;
+  char* verticalLetter;
+  uint8_t* cuttingFlag;          // 1 after a cutting move, 0 after a rapid one
+  char* programPath;
+  char* numberText;              // number service: formatted text out
+  char* numberInput;             // number service: text to convert
+  uint8_t* decimalComma;         // 0 when the decimal character is ',', else 255
+  int16_t* iAxis;                // 1: I belongs to the horizontal axis, -1 the vertical
+  uint8_t* lineDrawn;            // 255 after each drawn line
+  int16_t* lineEndX;
+  int16_t* lineEndY;
+  uint16_t* clipLeft;
+  uint16_t* clipRight;
+  uint16_t* clipTop;
+  uint16_t* clipBottom;
+  char* decimalChar;             // the host's decimal character
+  uint8_t reserved404[16];       // host shifts for some plane types (not applied)
+  int32_t* offsetH;              // display kind 1: offsets subtracted, um
+  int32_t* offsetV;
+  uint8_t reserved428[4];        // host shift (not applied)
+  double* programWidth;
+  double* programHeight;
+  double* targetH;
+  double* targetV;
+  double* arcOffsetH;
+  double* arcOffsetV;
+  double* previousH;
+  double* previousV;
+  double* minV;
+  double* maxV;
+  double* minH;
+  double* maxH;
+  double* areaWidth;
+  double* areaHeight;
+  double* shiftH;
+  double* shiftV;
+  double* directionH;
+  double* directionV;
+  double* panH;
+  double* panV;
+  double* scale;
+  double* originX;
+  double* originY;
+  double* numberResult;          // number service: converted value
+  double* numberValue;           // number service: value to format
+  double segmentEnd[2];          // viewMode 3: the new horizontal and vertical position
+  uint32_t prepareEditorHandle;  // service: prepare the editor buffer file
+  uint32_t textToNumberHandle;   // service: numberInput -> *numberResult
+  uint32_t numberToTextHandle;   // service: *numberValue -> numberText
+  uint8_t reserved560[63];
   uint32_t writeFixHandle;
 };
 #pragma pack(pop)
@@ -108,6 +176,74 @@ TRACER_AT(axisLetter, 100);
 TRACER_AT(axisIndex, 104);
 TRACER_AT(axisCount, 108);
 TRACER_AT(presetTable, 112);
+TRACER_AT(transformType, 99);
+TRACER_AT(axisMask, 116);
+TRACER_AT(transformActive, 120);
+TRACER_AT(distanceText, 132);
+TRACER_AT(angleText, 144);
+TRACER_AT(storeHandle, 256);
+TRACER_AT(activateHandle, 268);
+TRACER_AT(deactivateHandle, 280);
+TRACER_AT(saveHandle, 292);
+TRACER_AT(viewMode, 300);
+TRACER_AT(largeLayout, 301);
+TRACER_AT(segmentMotion, 302);
+TRACER_AT(displayKind, 303);
+TRACER_AT(labelLeft, 304);
+TRACER_AT(colourSelectRapid, 308);
+TRACER_AT(colourSelectOverride, 312);
+TRACER_AT(displayKindInUse, 316);
+TRACER_AT(editorBuffer, 320);
+TRACER_AT(diameterFlag, 328);
+TRACER_AT(motionType, 332);
+TRACER_AT(planeType, 336);
+TRACER_AT(horizontalLetter, 340);
+TRACER_AT(verticalLetter, 344);
+TRACER_AT(cuttingFlag, 348);
+TRACER_AT(programPath, 352);
+TRACER_AT(numberText, 356);
+TRACER_AT(numberInput, 360);
+TRACER_AT(decimalComma, 364);
+TRACER_AT(iAxis, 368);
+TRACER_AT(lineDrawn, 372);
+TRACER_AT(lineEndX, 376);
+TRACER_AT(lineEndY, 380);
+TRACER_AT(clipLeft, 384);
+TRACER_AT(clipRight, 388);
+TRACER_AT(clipTop, 392);
+TRACER_AT(clipBottom, 396);
+TRACER_AT(decimalChar, 400);
+TRACER_AT(offsetH, 420);
+TRACER_AT(offsetV, 424);
+TRACER_AT(programWidth, 432);
+TRACER_AT(programHeight, 436);
+TRACER_AT(targetH, 440);
+TRACER_AT(targetV, 444);
+TRACER_AT(arcOffsetH, 448);
+TRACER_AT(arcOffsetV, 452);
+TRACER_AT(previousH, 456);
+TRACER_AT(previousV, 460);
+TRACER_AT(minV, 464);
+TRACER_AT(maxV, 468);
+TRACER_AT(minH, 472);
+TRACER_AT(maxH, 476);
+TRACER_AT(areaWidth, 480);
+TRACER_AT(areaHeight, 484);
+TRACER_AT(shiftH, 488);
+TRACER_AT(shiftV, 492);
+TRACER_AT(directionH, 496);
+TRACER_AT(directionV, 500);
+TRACER_AT(panH, 504);
+TRACER_AT(panV, 508);
+TRACER_AT(scale, 512);
+TRACER_AT(originX, 516);
+TRACER_AT(originY, 520);
+TRACER_AT(numberResult, 524);
+TRACER_AT(numberValue, 528);
+TRACER_AT(segmentEnd, 532);
+TRACER_AT(prepareEditorHandle, 548);
+TRACER_AT(textToNumberHandle, 552);
+TRACER_AT(numberToTextHandle, 556);
 TRACER_AT(positionArg, 156);
 TRACER_AT(configBlock, 160);
 TRACER_AT(tick, 164);
@@ -146,6 +282,8 @@ constexpr uint32_t kResultTextBytes = 11;
 constexpr uint32_t kEntryTextBytes = 3;
 constexpr uint32_t kSectionTextBytes = 5;
 constexpr uint32_t kTableNameBytes = 64;
+constexpr uint32_t kDialogTextBytes = 11;   // each distance and angle buffer
+constexpr uint32_t kNumberTextBytes = 32;   // numberText and numberInput
 
 // Byte offsets of the 32-bit settings in the host block at configBlock.
 constexpr uint32_t kConfigDecimals = 2996;      // bits 8-11: decimals D

@@ -88,7 +88,7 @@ CommandRegistration led_command({"led", "the LED status window of libMosaic, or 
     Text("--png", "FILE", "the picture to write (required unless --convert)"),
     Int("--corr", -2147483648.0, 2147483647.0, "0", "second height-sensor correction, eighths of a micrometre"),
     Choice("--transform", {"off", "A", "B"}, "off", "state of the coordinate transformation"),
-    Ints("--convert", 2, -99999999, 99999999, "W230,W229",
+    Ints("--convert", 2, -79999999, 79999999, "W230,W229",
          "convert the coordinate words 230 and 229 (whole numbers, stored as BCD) and print the two results"),
     Text("--coef", "M0,M1,M3,M4", "transformation coefficients used by --convert", "1,0,0,1")
         .Checked(CheckCoefficients, "four numbers separated by commas"),

@@ -30,8 +30,8 @@ namespace host {
 
 enum class MosaicTransform { kOff, kVariantA, kVariantB, kActiveNoVariant };
 
-// A signed whole number as a sign-magnitude BCD word (eight digits; the
-// magnitude is taken modulo 10^8).
+// A signed whole number as a sign-magnitude BCD word: eight digits, the
+// eighth in three bits (|value| up to 79999999; larger ones do not fit).
 uint32_t EncodeBcd(int64_t value);
 
 class MosaicRunner {

@@ -16,9 +16,13 @@ const KeyTable kFormKeys = {{
 
 namespace {
 
-const char* const kPrefixNames[] = {"DLL_PREFIX_INKOR", "DLL_PREFIX_INKOR2", "DLL_PREFIX_INKOR3"};
-const char* const kDataNames[] = {"DLL_DATA_INKOR", "DLL_DATA_INKOR2", "DLL_DATA_INKOR3"};
-const uint8_t kLeaveKeys[] = {'D', '&', 'R'};
+const char* const kPrefixNames[] = {"DLL_PREFIX_INKOR", "DLL_PREFIX_INKOR2", "DLL_PREFIX_INKOR3",
+                                    "DLL_PREFIX_INPOSUN", "DLL_PREFIX_INPOSUN_ZAPIS",
+                                    "DLL_PREFIX_INPOSUN_ZAPIS_FIX", "DLL_PREFIX_POSUN_ZAPIS_NATVRDO"};
+const char* const kDataNames[] = {"DLL_DATA_INKOR", "DLL_DATA_INKOR2", "DLL_DATA_INKOR3", "DLL_DATA_INPOSUN",
+                                  "DLL_DATA_INPOSUN_ZAPIS", "DLL_DATA_INPOSUN_ZAPIS_FIX",
+                                  "DLL_DATA_POSUN_ZAPIS_NATVRDO"};
+const uint8_t kLeaveKeys[] = {'D', '&', 'R', 'G', 'G', 'P', 'G'};
 
 bool TypedKey(char c) {
   return isdigit(static_cast<unsigned char>(c)) || (c != 0 && std::string("XYZUVW").find(c) != std::string::npos);
@@ -51,6 +55,34 @@ bool FormKeyCodes(const std::vector<KeyStep>& steps, uint8_t leave_key, std::vec
   return true;
 }
 
+bool FormSteps(const std::vector<KeyStep>& steps, uint8_t leave_key, std::vector<FormStep>* out,
+               std::string* error) {
+  out->clear();
+  std::vector<KeyStep> run;
+  auto flush = [&]() {
+    std::vector<uint8_t> codes;
+    if (!FormKeyCodes(run, leave_key, &codes, error)) return false;
+    for (uint8_t code : codes) out->push_back({code, 1});
+    run.clear();
+    return true;
+  };
+  for (const KeyStep& step : steps) {
+    if (step.kind != KeyStep::kWait) {
+      run.push_back(step);
+      continue;
+    }
+    if (!flush()) return false;
+    if (step.wait_ms > 65535) {
+      *error = "\"" + step.token + "\": a form waits at most 65535 ticks";
+      return false;
+    }
+    out->push_back({0, static_cast<uint16_t>(step.wait_ms)});
+  }
+  return flush();
+}
+
+uint8_t FormLeaveKey(TracerForm form) { return kLeaveKeys[static_cast<int>(form)]; }
+
 bool TracerRunner::Load(uint32_t language, std::string* error) {
   if (!library_.Open(LibraryPath("Tracer"), error)) return false;
   auto fsp_init = library_.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
@@ -77,8 +109,8 @@ int TracerRunner::Prefix(TracerForm form) {
   return fn != nullptr ? fn(&host_.record()) : -1;
 }
 
-int TracerRunner::Data(uint8_t key) {
-  host_.KeyForm(key);
+int TracerRunner::Data(uint8_t key, uint16_t ticks) {
+  host_.KeyForm(key, ticks);
   Export fn = Bind(kDataNames[static_cast<int>(form_)]);
   return fn != nullptr ? fn(&host_.record()) : -1;
 }

@@ -16,7 +16,7 @@
 
 namespace host {
 
-enum class TracerForm { kInkor, kInkor2, kInkor3 };
+enum class TracerForm { kInkor, kInkor2, kInkor3, kInposun, kInposunZapis, kInposunZapisFix, kPosunZapisNatvrdo };
 
 // Keys of the forms: down, up, left, right, enter, sign, leave (the form's
 // own leave key); every other word is typed character by character
@@ -30,8 +30,9 @@ class TracerRunner {
   bool Load(uint32_t language, std::string* error);
 
   int Prefix(TracerForm form);
-  // One data call of the open form with `key` (0 = none).
-  int Data(uint8_t key);
+  // One data call of the open form with `key` (0 = none), the tick
+  // counter moved on by `ticks` first.
+  int Data(uint8_t key, uint16_t ticks = 1);
   // The steps' keys, one data call each, until the form finishes; returns
   // 9 when it finished, else 0. Refuses (returns -1, *error naming the
   // step) a typed character that is no key of the form, before any call.
@@ -58,5 +59,16 @@ class TracerRunner {
 // false with *error naming the step when one is no key of the forms.
 bool FormKeyCodes(const std::vector<KeyStep>& steps, uint8_t leave_key, std::vector<uint8_t>* codes,
                   std::string* error);
+
+// The same with pauses: "wait=N" is one data call without a key after N
+// ticks; a key is a data call one tick after the one before.
+struct FormStep {
+  uint8_t key;
+  uint16_t ticks;
+};
+bool FormSteps(const std::vector<KeyStep>& steps, uint8_t leave_key, std::vector<FormStep>* out,
+               std::string* error);
+// The leave key of a form.
+uint8_t FormLeaveKey(TracerForm form);
 
 }  // namespace host

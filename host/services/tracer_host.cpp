@@ -193,7 +193,7 @@ int TracerHost::Write(int, va_list) {
   w.table = Get(table_name_);
   w.section = Get(section_text_);
   w.entry = Get(entry_text_);
-  w.value = Get(result_text_);
+  w.value = write_reads_value_text ? Get(value_text_) : Get(result_text_);
   w.axis = axis_index;
   w.write_mode = write_mode;
   writes_.push_back(w);

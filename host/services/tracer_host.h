@@ -118,6 +118,9 @@ class TracerHost {
   char machine_type = 'N';
   uint8_t form_key = 0, message_code = 0, keep_zeros = 0, form_kind = 0, add_mode = 0;
   uint8_t shift_family = 0, write_mode = 0, form_status = 0;
+  // The write service takes the value from valueText instead of
+  // resultText (the hard-wired shift form hands its values there).
+  bool write_reads_value_text = false;
 
  private:
   int ParameterRead(int count, va_list args);
