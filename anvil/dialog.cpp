@@ -30,23 +30,38 @@ int Add(Dialog* d, uint8_t kind, uint32_t text_id) {
   memset(&item, 0, sizeof item);
   item.kind = kind;
   item.text_id = text_id;
+  item.column = -1;
   return static_cast<int>(d->count++);
 }
 
-// Rows of the dialog: every text and field on its own row, the buttons
-// together on the last one.
+// Rows of the dialog: every text and labelled field on its own row, fields
+// of a row of fields side by side, the buttons together on the last row.
+bool StartsRow(const Dialog* d, uint32_t i) {
+  const DialogItem& it = d->items[i];
+  if (it.kind == kItemButton) return false;
+  if (it.kind != kItemField || it.column < 0 || i == 0) return true;
+  const DialogItem& before = d->items[i - 1];
+  return before.kind != kItemField || before.column < 0 || before.column >= it.column;
+}
+
 int32_t RowOf(const Dialog* d, uint32_t index) {
   int32_t row = 0;
-  for (uint32_t i = 0; i < index; ++i)
-    if (d->items[i].kind != kItemButton) ++row;
+  for (uint32_t i = 1; i <= index && i < d->count; ++i)
+    if (StartsRow(d, i)) ++row;
   return row;
 }
 
 int32_t ButtonRow(const Dialog* d) {
   int32_t rows = 0;
   for (uint32_t i = 0; i < d->count; ++i)
-    if (d->items[i].kind != kItemButton) ++rows;
+    if (StartsRow(d, i)) ++rows;
   return rows;
+}
+
+bool Accepts(uint8_t accept, char c) {
+  if (accept == kAcceptDecimal) return c >= '0' && c <= '9';
+  if (accept == kAcceptHex) return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+  return c >= 0x20 && c < 0x7F;
 }
 
 int32_t ButtonX(const Dialog* d, uint32_t index) {
@@ -90,6 +105,19 @@ int DialogAddField(Dialog* d, uint32_t label_id, uint8_t width) {
   return i;
 }
 
+int DialogAddRowField(Dialog* d, uint8_t width, uint8_t column, DialogAccept accept) {
+  int i = DialogAddField(d, 0, width);
+  if (i >= 0) {
+    d->items[i].column = static_cast<int8_t>(column > 100 ? 100 : column);
+    d->items[i].accept = accept;
+  }
+  return i;
+}
+
+void DialogSetAccept(Dialog* d, int item, DialogAccept accept) {
+  if (d != nullptr && item >= 0 && static_cast<uint32_t>(item) < d->count) d->items[item].accept = accept;
+}
+
 int DialogAddButton(Dialog* d, uint32_t text_id, uint32_t value) {
   int i = Add(d, kItemButton, text_id);
   if (i >= 0) d->items[i].value = value;
@@ -118,7 +146,7 @@ void DialogOpen(Dialog* d, int32_t left, int32_t top, int32_t right, int32_t bot
     const DialogItem& it = d->items[i];
     int32_t need = 0;
     if (it.kind == kItemText) need = TextWidth(it.text_id) + 1 + static_cast<int32_t>(kDialogNoteMax / 2);
-    if (it.kind == kItemField) need = LabelColumns(d) + it.width + 1;
+    if (it.kind == kItemField) need = it.column >= 0 ? it.column + it.width + 1 : LabelColumns(d) + it.width + 1;
     if (it.kind == kItemButton) buttons += TextWidth(it.text_id) + 3;
     if (need > columns) columns = need;
   }
@@ -158,9 +186,14 @@ void DialogDrawItem(const Dialog* d, int item) {
     GdiWriteText(it.text);
     GdiTextBlank();
   } else if (it.kind == kItemField) {
-    GdiText(x, y, 1000, 1, CLR_BLACK, CLR_FILL, 2);
-    GdiWriteText(LocText(it.text_id));
-    GdiText(x + LabelColumns(d) * kCell, y, it.width, 1, focused ? CLR_WHITE : CLR_BLACK,
+    int32_t at = x + LabelColumns(d) * kCell;
+    if (it.column >= 0) {
+      at = x + it.column * kCell;
+    } else {
+      GdiText(x, y, 1000, 1, CLR_BLACK, CLR_FILL, 2);
+      GdiWriteText(LocText(it.text_id));
+    }
+    GdiText(at, y, it.width, 1, focused ? CLR_WHITE : CLR_BLACK,
             focused ? CLR_BLACK : CLR_WHITE, 2);
     GdiWriteText(it.text);
     GdiTextBlank();
@@ -205,7 +238,8 @@ uint32_t DialogKey(Dialog* d, uint8_t key_code, uint8_t key_char) {
       if (n > 0) it.text[n - 1] = '\0';
     } else {
       char c = key_char == kCharPoint ? '.' : static_cast<char>(key_char);
-      if (key_char >= 0x20 && key_char < 0x7F && n < it.width) {
+      if (it.accept == kAcceptHex && c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+      if (key_char >= 0x20 && key_char < 0x7F && Accepts(it.accept, c) && n < it.width) {
         it.text[n] = c;
         it.text[n + 1] = '\0';
       }

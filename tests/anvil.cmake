@@ -9,3 +9,5 @@ add_unit_test(test_anvil_view SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_anvil_vie
 add_unit_test(test_nc_view SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_nc_view.cpp LIBS anvil_nc_core)
 # The text line reader, marking texts and the parameter table conversion.
 add_unit_test(test_anvil_texts SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_anvil_texts.cpp LIBS anvil_text_core)
+# The CAN bus monitor over the simulated bus, and the simulator's log reader.
+add_unit_test(test_can_view SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_can_view.cpp LIBS anvil_can_core)

@@ -168,5 +168,13 @@ written+=("out/showiso_panel.png" "out/showiso_cross.png" "out/showiso_large.png
 # Mosaic's LED window: a negative height correction with variant A active.
 "$hostsim" led --corr -7992 --transform A --png out/led.png --quiet
 written+=("out/led.png")
+# The CAN bus monitor over the bundled log (heartbeats, PDOs, SDO answers
+# and the control's requests in the lower pane): recording from the start,
+# a packet entered and sent after one second, the recording and the sent
+# messages written out.
+"$hostsim" canview --log examples/can_bus.log --for 500 \
+  --keys 'record,wait 1000,new,type:0602,down,type:8,down,type:40,down,type:00,down,type:10,down,down,down,down,down,down,enter,wait 500,stop' \
+  --png out/canview.png --packets out/PACKETS.TXT --sent out/canview_sent.log >/dev/null
+written+=("out/canview.png" "out/PACKETS.TXT" "out/canview_sent.log")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"
