@@ -19,6 +19,7 @@
 #include "bridge/fsp.h"
 #include "host/runners/can_view_runner.h"
 #include "host/services/can_log.h"
+#include "host/services/tick_clock.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/written_texts.h"
 
@@ -288,6 +289,37 @@ TEST(CanMonitor, NewPacketResendAndFullMailbox) {
   EXPECT_EQ(host::FormatCanLogLine(h.bus().sent(1)[0], "can0"), "(0.510000) can0 123#ABCD T\n");
   EXPECT_EQ(h.Lines(1), (std::vector<std::string>{Line(0x123, {0xAB, 0xCD}, 0, 1, 0)}));
   EXPECT_EQ(h.File().size(), 0u) << "entered packets are not recorded";
+}
+
+// With the host's microsecond counter taken as milliseconds (frequency
+// 1000) a walk along a long list outlasts two ticks: the packet is recorded
+// but not listed, and the status line says so.
+TEST(CanMonitor, AWalkThatOutlastsTwoTicksIsRecordedNotListed) {
+  host::TickClock clock;
+  CanHost h;
+  h.runner().record().ticks = clock.counter();
+  h.runner().Start();
+  h.Key(73);
+  bool told = false;
+  uint32_t pushed = 0;
+  for (; pushed < 3000 && !told; ++pushed) {
+    ASSERT_TRUE(h.Push(static_cast<uint16_t>(0x100 + pushed), {1}, pushed));
+    EXPECT_EQ(h.runner().Data(), 0u);
+    if (pushed % 64 != 63) continue;  // the flag stays: look now and then
+    h.runner().graphics().recorder().Clear();
+    h.runner().Cont();
+    h.runner().Cont();
+    told = h.Wrote("Error, not enought time to add packet");
+  }
+  ASSERT_TRUE(told) << pushed;
+  h.Key(74);
+  std::string file = h.File();
+  size_t lines = 0;
+  for (char c : file) lines += c == '\n';
+  EXPECT_EQ(lines, pushed + 1) << "every packet recorded, the last one too";
+  char last[16];
+  snprintf(last, sizeof last, " %04X ", 0x100 + pushed - 1);
+  EXPECT_NE(file.find(last), std::string::npos);
 }
 
 TEST(CanMonitor, FailuresStopCaptureAndShowTheirBox) {
