@@ -203,7 +203,7 @@ TEST(VitalsDrives, ScreensShowTheirValues) {
        [](VitalsHost& h) { Trans(h, g_r.codes); },
        {{X(2), Y(2), "X"}, {X(2), Y(3), "Y"}, {X(2), Y(4), "Z"}, {X(2), Y(5), "A"}, {X(2), Y(6), "-"},
         {X(2), Y(7), "U"}, {X(5), Y(2), "    +1,500"}, {X(23), Y(3), "          "}, {X(6), Y(11), "   -45,000"},
-        {X(0), Y(11), "\xCE\xB1 a1:"}, {X(8), Y(9), " 2D(2) ", BARVA_P0, BARVA_ZLUTA}, {X(0), Y(9), " 2D(1) ", BARVA_T15},
+        {X(0), Y(11), "\xCE\xB1 a1:"}, {X(8), Y(9), " 2D(2) ", BARVA_T15, BARVA_ZLUTA}, {X(0), Y(9), " 2D(1) ", BARVA_T15},
         {X(0), Y(1), "axis:   fictive              real   "}}},
       {"transformation: no axis codes show dashes", [](VitalsHost& h) { Trans(h, nullptr); },
        {{X(2), Y(2), "-"}, {X(2), Y(7), "-"}}},

@@ -133,7 +133,7 @@ TEST(VitalsIo, ScreensShowTheirValues) {
          Call(h, "PREFIX_BZ2", &g_pb);
          Call(h, "DATA_BZ2", &g_pb);
        },
-       {{16 + 32, Y(0), "BZH32"}, {16 + 32 + 56, Y(1), "AX2RDY"}, {16 + 32 + 56 * 1, Y(6 * 3 + 2), "1      ", BARVA_P0}}},
+       {{16 + 32, Y(0), "BZH32"}, {16 + 32 + 56, Y(1), "AX2RDY"}, {16 + 32 + 56 * 1, Y(6 * 3 + 2), "1      ", BARVA_T15}}},
       {"PLC interface: PB values and the right half 320 pixels right",
        [](VitalsHost& h) {
          g_pb = {};

@@ -54,7 +54,7 @@ void TransData(const _TRANS* record) {
   }
   for (uint32_t k = 0; k < 3; ++k) {
     bool active = HostValue<uint8_t>(memory, kTransKinds + k) != 0;
-    AreaTextIn(a, 8 * static_cast<int>(k), kRowKinds, active ? AreaPaper() : AreaInk(),
+    AreaTextIn(a, 8 * static_cast<int>(k), kRowKinds, AreaInk(),
                active ? Colour(BARVA_ZLUTA) : AreaPaper(), kKinds[k]);
     Thousandths(a, kAngleValue, kRowAngles + static_cast<int>(k), HostValue<int32_t>(memory, kTransAngles + 4 * k));
   }

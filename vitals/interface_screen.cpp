@@ -76,7 +76,7 @@ void InterfaceData(InterfaceScreen screen, const _PB_BZH* record) {
     uint32_t bit = static_cast<uint32_t>(FirstBit(screen) + i);
     bool set = HostValue<uint8_t>(block, bit / 8) >> (bit % 8) & 1;
     int row = kLinesPerGroup * (i / kPerLine) + 2;
-    Cell(a, i % kPerLine, row, set ? AreaPaper() : AreaInk(), set ? Colour(BARVA_ZLUTA) : AreaPaper(),
+    Cell(a, i % kPerLine, row, AreaInk(), set ? Colour(BARVA_ZLUTA) : AreaPaper(),
          set ? "1      " : "0      ");
   }
 }
