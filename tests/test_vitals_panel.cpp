@@ -35,7 +35,9 @@ TEST(VitalsLibrary, ExportsExactlyItsOperations) {
                                           "DATA_ECC", "PREFIX_TRANS", "DATA_TRANS", "PREFIX_NKOR", "DATA_NKOR",
                                           "PREFIX_SU4", "DATA_SU4",
                                           // character set
-                                          "WinToZORV_DLL", "UnicodeToZORV_DLL"}));
+                                          "WinToZORV_DLL", "UnicodeToZORV_DLL",
+                                          // CAN parameters and PLC texts
+                                          "LoadEDSCan1", "LoadPlcText"}));
   auto test = host.runner().library().Bind<uint32_t (*)(uint32_t*)>("VitalsTest");
   EXPECT_EQ(test(nullptr), 0x12345678u);
 }
