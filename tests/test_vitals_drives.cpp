@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <limits.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "bridge/charset.h"
@@ -270,6 +271,43 @@ TEST(VitalsCharset, ExportsMatchTheBridgeWithGarbageAbove) {
   EXPECT_EQ(win(0xE8), 0x87u);
   EXPECT_EQ(win(0xFFFFFFE0u), static_cast<uint32_t>('.'));
   EXPECT_EQ(unicode(0xABCD0430u), 0xE0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The screens' texts: English as the control has them, and in every
+// language the row labels one a line and the column legends at the width
+// the value columns below them are laid out for.
+TEST(VitalsScreenTexts, QuotedEnglishAndAlignedLegends) {
+  VitalsHost host;
+  const std::pair<uint32_t, const char*> kEnglish[] = {
+      {281, "Diagnostics of axis transformation"}, {282, "axis:   fictive              real   "},
+      {290, " SLM drive diagnostic     channel:"}, {291, " SLM diagnostic (needs version 40.33) "},
+      {292, " Servo diagnostic (version 40.34 ?) "}, {293, " Servo-control diagnostic S1-S16"},
+      {294, "Axis diagnostic - SU04, SU05    "}, {303, "Control 0 - error (short)\n        1 - was manual setting"},
+      {311, "Diagnostic test - panel      "}, {312, "legend  KNOB  BUTT. MAT.  I/O2  I/O3 "},
+      {313, " I/O5  I/O6  I/O7 "}, {314, "legend  TOC2  TLC2. MAT2. I/Ob  I/Oc "}, {315, " I/Od  I/Oe  I/Of "},
+      {316, "        IP/OP IP/OP IP/OP IP/OP IP/OP"}, {364, " Table of shift of start:  "},
+      {365, " Table of corrections: "}, {366, " Table of parameters: "}, {450, " Diagnostic test keyboard"},
+      {461, "Undefined\n keyboard"}};
+  for (const auto& [id, text] : kEnglish) EXPECT_EQ(host.runner().Text(id), text) << id;
+
+  auto init = host.runner().library().Bind<int (*)(void*, uint32_t)>("LocalizationInit");
+  for (uint32_t language : {5u, 7u, 9u, 12u, 14u, 21u, 25u, 36u}) {
+    init(nullptr, language);
+    std::string labels = host.runner().Text(318);
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), '\n'), 13) << language << ": fourteen row labels";
+    size_t start = 0;
+    for (size_t end = labels.find('\n'); start <= labels.size(); end = labels.find('\n', start)) {
+      if (end == std::string::npos) end = labels.size();
+      EXPECT_LE(end - start, 7u) << language << ": a label fits before the first value column";
+      start = end + 1;
+    }
+    for (uint32_t id : {312u, 314u, 316u}) EXPECT_EQ(host.runner().Text(id).size(), 37u) << language << " " << id;
+    for (uint32_t id : {313u, 315u, 317u}) EXPECT_EQ(host.runner().Text(id).size(), 18u) << language << " " << id;
+  }
 }
 
 }  // namespace
