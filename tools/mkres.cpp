@@ -72,7 +72,9 @@ std::vector<uint32_t> DecodeUtf8(const std::string& s, const std::string& where)
 void AppendConverted(uint32_t cp, std::string& out, const std::string& where, int depth = 0) {
   uint8_t code = cp <= 0xFFFF ? ZorvFromUnicode(static_cast<uint16_t>(cp)) : '.';
   if (code != '.' || cp == '.') {
-    if (code < 0x20 && code != 0) Fail(where, "control character in a text");
+    // A control character written into the source is refused; letters the
+    // control keeps below 0x20 (a, e and e with grave or circumflex) are not.
+    if (cp < 0x20) Fail(where, "control character in a text");
     out.push_back(static_cast<char>(code));
     return;
   }
