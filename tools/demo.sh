@@ -165,6 +165,11 @@ done
 "$hostsim" showiso examples/iso_gasket_g91.nc --large --label right --png out/showiso_large.png --quiet
 "$hostsim" showiso examples/iso_bracket_g90.nc --block-by-block --png out/showiso_blocks.png --quiet
 written+=("out/showiso_panel.png" "out/showiso_cross.png" "out/showiso_large.png" "out/showiso_blocks.png")
+# The transformation dialog after a plane save (axes X and Y, a1, a2 and
+# the angle entered).
+"$hostsim" transform-dialog --type 1 --keys "next next enter X Y next 12 point 5 next 3 next 45 next enter" \
+  --png out/transform_dialog.png > out/transform_dialog.txt
+written+=("out/transform_dialog.png" "out/transform_dialog.txt")
 # Mosaic's LED window: a negative height correction with variant A active.
 "$hostsim" led --corr -7992 --transform A --png out/led.png --quiet
 written+=("out/led.png")

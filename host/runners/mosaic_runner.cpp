@@ -11,7 +11,7 @@ uint32_t EncodeBcd(int64_t value) {
   return value < 0 ? word | 0x80000000u : word;
 }
 
-MosaicRunner::MosaicRunner(DisplayServices& display, HostMemory& memory) : display_(display), memory_(memory) {
+MosaicRunner::MosaicRunner(DisplayServices& display, HostMemory& memory) : memory_(memory) {
   services_.size = sizeof services_;
   services_.dispatch = display.dispatch();
   services_.serviceBlock = display.block();

@@ -57,7 +57,6 @@ class MosaicRunner {
  private:
   int Call(const char* name, const void* record);
 
-  DisplayServices& display_;
   HostMemory& memory_;
   Library library_;
   STRUCT_TRACER services_{};
