@@ -155,9 +155,11 @@ written+=("out/shift_form.png" "out/shift_form.txt" "out/shift_hardwired.png" "o
 # ISO contour view: the bundled ISO programs, one ending in G91 away from
 # its start (drawn where it lies), the small panel, the start cross, the
 # large layout with the label at the right, and block by block.
-for program in examples/iso_bracket_g90.nc examples/iso_gasket_g91.nc examples/iso_slot_g91_end.nc; do
+for program in examples/iso_*.nc; do
   name=showiso_$(basename "$program" .nc)
-  "$hostsim" showiso "$program" --png "out/$name.png" --quiet
+  options=(--axes XY)
+  [ "$name" = showiso_iso_shaft_lathe ] && options=(--axes XZ --plane 6 --diameter)
+  "$hostsim" showiso "$program" "${options[@]}" --png "out/$name.png" --quiet
   written+=("out/$name.png")
 done
 "$hostsim" showiso examples/iso_slot_g91_end.nc --kind 1 --png out/showiso_panel.png --quiet

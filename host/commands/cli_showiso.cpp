@@ -21,6 +21,19 @@
 namespace host {
 namespace {
 
+// Two different axis letters among A B C U V W X Y Z.
+std::string CheckAxes(const std::string& value) {
+  const std::string letters = "ABCUVWXYZ";
+  if (value.size() != 2 || value[0] == value[1] || letters.find(value[0]) == std::string::npos ||
+      letters.find(value[1]) == std::string::npos)
+    return "two different letters of A B C U V W X Y Z";
+  return "";
+}
+
+// The settings' axis code of a letter: A..C count from 1, U..Z from 33
+// (codes with bits 4-7 set read as the code plus 52).
+uint32_t AxisCode(char letter) { return letter <= 'C' ? static_cast<uint32_t>(letter - 64) : static_cast<uint32_t>(letter - 52); }
+
 int ShowIsoCommand(const ParsedArgs& args) {
   const std::string program = args.Text("PROGRAM"), png = args.Text("--png");
   const std::string text = ReadInputFile(program, 64u << 20);
@@ -39,6 +52,15 @@ int ShowIsoCommand(const ParsedArgs& args) {
   screen.FillRect(0, 0, screen.width(), screen.height(), display.block()[BARVA_P2]);
   TracerHost tracer(display, &files);
   ContourHost contour(tracer, files);
+  const std::string axes = args.Text("--axes");
+  tracer.SetSetting(4, AxisCode(axes[0]));
+  tracer.SetSetting(8, AxisCode(axes[1]));
+  // The diameter flag (settings word 396, bits 20-23): X words are halved
+  // on the vertical axis (mode text "S...") or the horizontal one ("K...").
+  // The plane type (bits 8-11 of the same word): 6 to 9 exchange the axes
+  // and give I to the vertical one.
+  tracer.SetSetting(396, (args.Has("--diameter") ? 1u << 20 : 0) | static_cast<uint32_t>(args.Int("--plane")) << 8);
+  tracer.mode_text[0] = args.Text("--mode") == "K" ? 'K' : 'S';
   TracerRunner runner(tracer, files);
   std::string error;
   if (!runner.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
@@ -91,6 +113,11 @@ CommandRegistration showiso_command({"showiso", "the ISO program contour view of
            "display kind: 0 the view with its label, 1 the small panel, 2 with the start cross, 10 and 11 the "
            "host's area with coloured rapid moves"),
     Flag("--large", "the large layout (800 x 600)"),
+    Text("--axes", "HV", "address letters of the horizontal and the vertical axis", "XY")
+        .Checked(CheckAxes, "two different letters of A B C U V W X Y Z"),
+    Int("--plane", 0, 15, "0", "plane type (settings word 396, bits 8-11); 6 to 9 exchange the axes, I vertical"),
+    Flag("--diameter", "X words are diameters (halved on the axis --mode names)"),
+    Choice("--mode", {"S", "K"}, "S", "first character of modeText: S halves X on the vertical axis, K on the horizontal"),
     Choice("--label", {"left", "right"}, "left", "where the dimension label stands"),
     Flag("--editor-buffer", "view the program as the editor's buffer file (@EDIT.TMP)"),
     Flag("--block-by-block", "feed the program block by block (viewMode 3, then 2)"),
