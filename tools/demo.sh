@@ -109,6 +109,11 @@ rm -rf out/path_frames
   --keys "15 down left 2125 down enter" > out/korekce.txt
 written+=("out/path_frames/" "out/table_form.png" "out/table_form_cs.png" "out/table_form.txt"
           "out/korekce.txt")
+# The language files installed in English over a sandbox copy of the example
+# system directory, both folders listed before and after.
+"$hostsim" install-language --sysdir examples/tracer/language/sys --cwd examples/tracer/language/cwd \
+  --lang 9 > out/install_language.txt
+written+=("out/install_language.txt")
 # The display block's test card in both text styles.
 "$hostsim" display-test --style screen --png out/display_screen.png >/dev/null
 "$hostsim" display-test --style form --png out/display_form.png >/dev/null

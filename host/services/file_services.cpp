@@ -117,6 +117,11 @@ FSP_INIT_PARAMS FileServices::TableWithSize(uint16_t bytes) const {
 }
 
 std::string FileServices::Resolve(const std::string& dos_path) const {
+  const bool has_drive = dos_path.size() >= 2 && dos_path[1] == ':';
+  if (!has_drive && current_dir_.size() >= 2 && current_dir_[1] == ':' && !dos_path.empty() && dos_path[0] != '\\' && dos_path[0] != '/') {
+    const char last = current_dir_.back();
+    return Resolve(current_dir_ + (last == '\\' || last == '/' ? "" : "\\") + dos_path);
+  }
   if (dos_path.size() < 3 || dos_path[1] != ':' || !isalpha(static_cast<unsigned char>(dos_path[0])))
     return "";
   if (dos_path[2] != '\\' && dos_path[2] != '/') return "";

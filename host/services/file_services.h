@@ -3,7 +3,8 @@
 //
 // DOS paths map into the sandbox: "c:\cmos\x.tmp" is <root>/c/cmos/x.tmp.
 // Each component is matched without regard to case when a file of that name
-// exists. A path without a drive, with "..", or with characters DOS does not
+// exists. A path without a drive (unless a current directory is set),
+// with "..", or with characters DOS does not
 // allow is a bad path.
 //
 // Status values the host writes (low byte of the status cell):
@@ -59,6 +60,9 @@ class FileServices {
   // The same table, with only the first `bytes` bytes as the host's size.
   FSP_INIT_PARAMS TableWithSize(uint16_t bytes) const;
 
+  // The host's current directory (a DOS path with a drive): names without
+  // a drive are taken inside it. Until it is set they are bad paths.
+  void SetCurrentDirectory(const std::string& dos_dir) { current_dir_ = dos_dir; }
   // Sandbox path of a DOS path, or "" for a bad path.
   std::string Resolve(const std::string& dos_path) const;
   const std::string& root() const { return root_; }
@@ -115,6 +119,7 @@ class FileServices {
   uint32_t NewHandle(Open open);
 
   std::string root_;
+  std::string current_dir_;
   FSP_INIT_PARAMS table_{};
   uint32_t handles_[14]{};
   int calls_[14]{};
