@@ -13,7 +13,9 @@ DialogHost::DialogHost(TracerHost& tracer) : tracer_(tracer) {
     for (auto* g : {&distances_[k], &angles_[k]}) {
       memset(g->before, kGuardByte, kGuardBytes);
       memset(g->after, kGuardByte, kGuardBytes);
-      memset(g->text, '?', sizeof g->text);
+      // "??????????" until the library writes the buffer.
+      memset(g->text, '?', sizeof g->text - 1);
+      g->text[sizeof g->text - 1] = '\0';
     }
     r.transformActive[k] = &active[k];
     r.distanceText[k] = distances_[k].text;
