@@ -5,61 +5,37 @@
 namespace anvil {
 
 bool TextLinesOpen(TextLines* t, const char* path) {
-  *t = TextLines();
-  uint32_t size = 0;
-  if (FspOpen(path, kFspOpenRead, &t->handle, &size) != kStatusOk) return false;
-  t->open = true;
-  return true;
+  t->failed = false;
+  t->length = 0;
+  t->line[0] = '\0';
+  return LineReaderOpen(&t->reader, path, false) == kStatusOk;
 }
-
-namespace {
-
-// Next byte of the file, or -1 at the end or on a failed read.
-int NextByte(TextLines* t) {
-  if (t->block_position == t->block_length) {
-    if (t->at_end || t->failed) return -1;
-    uint16_t count = 0;
-    int8_t status = FspRead(t->handle, t->block, sizeof t->block, &count);
-    if (status != kStatusOk && status != kStatusEndOfFile) {
-      t->failed = true;
-      return -1;
-    }
-    if (status == kStatusEndOfFile || count == 0) t->at_end = true;
-    t->block_length = count;
-    t->block_position = 0;
-    if (count == 0) return -1;
-  }
-  return t->block[t->block_position++];
-}
-
-}  // namespace
 
 bool TextLinesNext(TextLines* t) {
   t->length = 0;
-  bool any = false;
-  for (;;) {
-    int c = NextByte(t);
-    if (c < 0) break;
-    if (t->skip_lf) {
-      t->skip_lf = false;
-      if (c == '\n') continue;
-    }
-    if (c == '\r' || c == '\n') {
-      t->skip_lf = c == '\r';
-      t->line[t->length] = '\0';
-      return true;
-    }
-    any = true;
-    if (t->length < kListingLineMax) t->line[t->length++] = static_cast<char>(c);
+  t->line[0] = '\0';
+  if (t->failed) return false;
+  int8_t status = LineReaderNext(&t->reader);
+  if (status != kStatusOk) {
+    t->failed = status != kStatusEndOfFile;
+    return false;
   }
+  const LineReader& r = t->reader;
+  t->length = r.length < kListingLineMax ? r.length : kListingLineMax;
+  __builtin_memcpy(t->line, r.line, t->length);
   t->line[t->length] = '\0';
-  return any && !t->failed;
+  // The rest of a longer line is dropped.
+  while (t->reader.cut) {
+    status = LineReaderNext(&t->reader);
+    if (status == kStatusEndOfFile) break;
+    if (status != kStatusOk) {
+      t->failed = true;
+      return false;
+    }
+  }
+  return true;
 }
 
-bool TextLinesClose(TextLines* t) {
-  if (!t->open) return true;
-  t->open = false;
-  return FspClose(t->handle) == kStatusOk;
-}
+bool TextLinesClose(TextLines* t) { return LineReaderClose(&t->reader) == kStatusOk; }
 
 }  // namespace anvil

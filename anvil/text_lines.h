@@ -1,22 +1,19 @@
-// Lines of a text file read through the host's file services, 512 bytes a
-// read. A line ends at LF, CR or CR LF; at most kListingLineMax characters
-// of a line are kept, the rest of a longer line is dropped.
+// Lines of a text file for the file manager (listings, the attribute
+// file), read with the library's line reader (anvil/line_reader.h): a line
+// ends at LF, CR or CR LF; at most kListingLineMax characters of a line
+// are kept, the rest of a longer line is dropped.
 #pragma once
 
 #include <stdint.h>
 
 #include "anvil/dir_listing.h"
+#include "anvil/line_reader.h"
 
 namespace anvil {
 
 struct TextLines {
-  uint32_t handle = 0;
-  bool open = false;
+  LineReader reader;
   bool failed = false;     // a read failed (status other than 0 and 1)
-  bool at_end = false;     // the file has no more bytes
-  uint8_t block[512];
-  uint16_t block_length = 0, block_position = 0;
-  bool skip_lf = false;    // the last line ended with CR: an LF after it belongs to it
   char line[kListingLineMax + 1];
   uint32_t length = 0;
 };

@@ -188,5 +188,13 @@ written+=("out/led.png")
   --keys 'record,wait 1000,new,type:0602,down,type:8,down,type:40,down,type:00,down,type:10,down,down,down,down,down,down,enter,wait 500,stop' \
   --png out/canview.png --packets out/PACKETS.TXT --sent out/canview_sent.log >/dev/null
 written+=("out/canview.png" "out/PACKETS.TXT" "out/canview_sent.log")
+# Service files into host data: the CAN line 1 SDO requests, the PLC texts
+# in both encodings, a parameter table as program text, and the marking
+# texts of a cutting program (the copy with its reference blocks as well).
+"$hostsim" can-params examples/can > out/can_params.txt
+{ "$hostsim" plc-texts examples/plc --lang 9; "$hostsim" plc-texts examples/plc --lang 5; } > out/plc_texts.txt
+"$hostsim" params examples/params.tab --header '$PAR' > out/params.txt
+"$hostsim" kerf-texts examples/marked_bracket.knf --out out/kerf_texts_copy.knf > out/kerf_texts.txt
+written+=("out/can_params.txt" "out/plc_texts.txt" "out/params.txt" "out/kerf_texts.txt" "out/kerf_texts_copy.knf")
 echo "Wrote:"
 printf '  %s\n' "${written[@]}"
