@@ -120,13 +120,12 @@ class FileManagerVsftpd : public ::testing::Test {
     g_world = new World;
     World& w = *g_world;
     host::WharfNetOptions net;
-    std::string error;
-    std::vector<std::string> args = {"--server", Env("FTP_SERVER"), "--own-ip", Env("FTP_CLIENT_IP"),
-                                     "--tap", Env("FTP_TAP"), "--user", Env("FTP_USER"),
-                                     "--password", Env("FTP_PASSWORD")};
-    for (size_t i = 0; i < args.size(); ++i) host::ParseWharfOption(args, &i, &net, &error);
-    if (!host::CheckWharfOptions(&net, &error) ||
-        !w.session.Open(net, w.panel.box().files(), 0, 0, 0, &error)) {
+    std::string error = "bad FTP_SERVER or FTP_CLIENT_IP";
+    net.tap = Env("FTP_TAP");
+    net.user = Env("FTP_USER");
+    net.password = Env("FTP_PASSWORD");
+    if (!host::ParseIpv4(Env("FTP_SERVER"), net.server) || !host::ParseIpv4(Env("FTP_CLIENT_IP"), net.own_ip) ||
+        w.session.Open(net, w.panel.box().files(), 0, 0, 0, &error) != host::WharfOpenResult::kOpened) {
       fprintf(stderr, "set-up failed: %s\n", error.c_str());
       delete g_world;
       g_world = nullptr;

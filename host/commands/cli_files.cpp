@@ -19,10 +19,12 @@
 
 #include "host/commands/command.h"
 #include "host/commands/options.h"
+#include "host/commands/wharf_options.h"
 #include "host/runners/file_panel_runner.h"
 #include "host/runners/wharf_session.h"
 #include "host/screen/text.h"
 #include "host/services/dispatch.h"
+#include "host/services/sandbox_folder.h"
 #include "host/services/tick_clock.h"
 
 namespace host {
@@ -51,10 +53,6 @@ const KeyTable kFileKeys = {{
     {"erase", 1, 0x2E, "delete the last character of a dialog field", ""},
     {"idle", 0, 0, "a DirCont without a key", ""},
 }, false};
-
-const char* const kWharfOptionNames[] = {"--server", "--own-ip", "--next-hop", "--mac", "--user",
-                                         "--password", "--tap", "--link", "--loss", "--reorder",
-                                         "--seed", "--reply-timeout", "--pcap"};
 
 WharfSession* g_session = nullptr;
 
@@ -118,15 +116,9 @@ int Files(const ParsedArgs& args) {
   ScreenSize size = args.Size("--size");
   int width = size.width, height = size.height;
   // The FTP options, as hostsim ftp takes them.
+  bool ftp = HasWharfOptions(args);
   WharfNetOptions net;
-  std::vector<std::string> ftp_args;
-  for (const char* name : kWharfOptionNames)
-    if (args.Has(name)) ftp_args.insert(ftp_args.end(), {name, args.Text(name)});
-  bool ftp = !ftp_args.empty();
-  std::string problem;
-  for (size_t i = 0; i < ftp_args.size(); ++i)
-    if (ParseWharfOption(ftp_args, &i, &net, &problem) < 0) throw UsageError(problem);
-  if (ftp && !CheckWharfOptions(&net, &problem)) throw UsageError(problem);
+  if (ftp) net = WharfNetOptionsOf(args);
   std::vector<PanelKey> keys;
   for (const KeyStep& step : args.Keys("--keys")) {
     if (step.kind == KeyStep::kKey)
@@ -138,31 +130,31 @@ int Files(const ParsedArgs& args) {
   options.bottom = height - 1;
 
   // Drive c: is the given folder; drive d: a scratch folder of this run.
-  char pattern[] = "/tmp/hostsim-files-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) throw HostError("cannot create a work folder");
-  fs::path sandbox = pattern;
-  struct Cleanup {
-    fs::path root;
-    ~Cleanup() {
-      std::error_code ec;
-      fs::remove_all(root, ec);
-    }
-  } cleanup{sandbox};
+  SandboxFolder sandbox("files");
   std::error_code ec;
-  fs::create_directory_symlink(fs::absolute(drive_c), sandbox / "c", ec);
-  fs::create_directories(sandbox / "d", ec);
-  FileServices files(sandbox.string());
+  fs::create_directory_symlink(fs::absolute(drive_c), fs::path(sandbox.root()) / "c", ec);
+  if (ec) throw HostError("cannot link drive c: to " + drive_c + ": " + ec.message());
+  sandbox.MakeDir("d");
+  FileServices files(sandbox.root());
 
   Screen screen(width, height);
   TickClock clock;
-  SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
+  ScopedDispatchObserver refresh([&clock](uint32_t, int) { clock.Refresh(); });
   FilePanelRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
   runner.graphics().recorder().Enable(false);
   std::string error;
   if (!runner.Load(options, &error)) throw HostError(error);
   WharfSession session;
+  // The host's wharfCont entry reaches the session only while it lives.
+  struct SessionEntry {
+    ~SessionEntry() { g_session = nullptr; }
+  } session_entry;
   if (ftp) {
-    if (!session.Open(net, files, 0, 0, 0, &error)) throw HostError(error);
+    switch (session.Open(net, files, 0, 0, 0, &error)) {
+      case WharfOpenResult::kOpened: break;
+      case WharfOpenResult::kHostFailure: throw HostError(error);
+      case WharfOpenResult::kLibraryFailure: return LibraryFailure(error);
+    }
     g_session = &session;
     runner.anvil().FillWharfEntries(session.library());
     runner.anvil().functions()[kHostFnWharfCont] =
@@ -188,12 +180,12 @@ int Files(const ParsedArgs& args) {
   }
   const _DIR_INFO& info = runner.info();
   printf("path %s, cursor on \"%s\"\n", ZorvToUtf8(info.path).c_str(), ZorvToUtf8(info.name).c_str());
-  g_session = nullptr;
   if (!screen.WritePng(png, &error)) throw HostError(error);
   return messages.failure ? LibraryFailure("the file manager raised a failure message") : kExitOk;
 }
 
-CommandRegistration files_command({"files", "runs Anvil's file manager over a folder, driven by keys", {
+CommandRegistration files_command({"files", "runs Anvil's file manager over a folder, driven by keys",
+    Joined({
     Text("--drive-c", "FOLDER", "the folder the library sees as drive c:").Required(),
     Text("--png", "FILE", "the picture of the screen at the end").Required(),
     Text("--path", "DIR", "the panel's starting directory (FTP:\\ for the server)", "c:\\"),
@@ -207,20 +199,7 @@ CommandRegistration files_command({"files", "runs Anvil's file manager over a fo
     KeysOption("--keys", kFileKeys, "keys pressed, one DirCont each"),
     Text("--png-each", "DIR", "also a picture after every key (key_NNN.png)"),
     SizeOption("--size", "800x600", "screen size"),
-    Text("--server", "IP", "the FTP server's address (loads Wharf beside Anvil)"),
-    Text("--tap", "NAME", "the TAP device the frames go through"),
-    Text("--user", "NAME", "login name"),
-    Text("--password", "TEXT", "password"),
-    Text("--own-ip", "IP", "the library's own address"),
-    Text("--mac", "MAC", "the library's hardware address"),
-    Text("--next-hop", "IP", "the router for the server"),
-    Text("--link", "loss=P,reorder=P", "a lossy in-process link"),
-    Text("--loss", "P", "frame loss of the link"),
-    Text("--reorder", "P", "frame reordering of the link"),
-    Text("--seed", "N", "seed of the link's faults"),
-    Text("--reply-timeout", "MS", "the FTP client's reply time-out"),
-    Text("--pcap", "FILE", "records the FTP client's frames"),
-}, Files});
+}, WharfOptionDeclarations(false)), Files});
 
 }  // namespace
 }  // namespace host

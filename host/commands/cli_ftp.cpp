@@ -13,11 +13,8 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -26,12 +23,12 @@
 
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
-#include "host/services/sandbox_folder.h"
+#include "host/commands/wharf_options.h"
+#include "host/runners/wharf_session.h"
 #include "host/services/dispatch.h"
 #include "host/services/file_services.h"
-#include "host/services/loader.h"
-#include "host/net/net_frames.h"
-#include "wharf/config.h"
+#include "host/services/sandbox_folder.h"
+#include "host/services/tick_clock.h"
 
 namespace host {
 namespace {
@@ -66,47 +63,7 @@ const char* ErrorText(int code) {
   }
 }
 
-// Counts the frames the library takes, so an idle loop can rest a little.
-class CountingEndpoint : public FrameEndpoint {
- public:
-  explicit CountingEndpoint(FrameEndpoint& inner) : inner_(inner) {}
-  bool Send(const uint8_t* frame, size_t length) override { return inner_.Send(frame, length); }
-  size_t Receive(uint8_t* buffer, size_t capacity) override {
-    size_t n = inner_.Receive(buffer, capacity);
-    if (n) ++received;
-    return n;
-  }
-  uint64_t received = 0;
-
- private:
-  FrameEndpoint& inner_;
-};
-
-bool ParseIp(const std::string& text, uint8_t out[4]) {
-  unsigned a, b, c, d;
-  char extra;
-  if (sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &extra) != 4) return false;
-  if (a > 255 || b > 255 || c > 255 || d > 255) return false;
-  out[0] = static_cast<uint8_t>(a), out[1] = static_cast<uint8_t>(b);
-  out[2] = static_cast<uint8_t>(c), out[3] = static_cast<uint8_t>(d);
-  return true;
-}
-
-bool ParseMac(const std::string& text, uint8_t out[6]) {
-  unsigned v[6];
-  char extra;
-  if (sscanf(text.c_str(), "%x:%x:%x:%x:%x:%x%c", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &extra) != 6)
-    return false;
-  for (int i = 0; i < 6; ++i) {
-    if (v[i] > 255) return false;
-    out[i] = static_cast<uint8_t>(v[i]);
-  }
-  return true;
-}
-
-double Seconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Seconds() { return static_cast<double>(MonotonicMicroseconds()) / 1e6; }
 
 // The reports of the running operation.
 struct Reports {
@@ -127,74 +84,17 @@ void EndProgressLine() {
   }
 }
 
-typedef int (*InitFn)(void*);
 typedef int (*VoidFn)();
 typedef int (*OneFn)(const char*);
 typedef int (*TwoFn)(const char*, const char*);
-typedef int (*TimeOutFn)(uint32_t);
 
-struct Wharf {
-  InitFn fsp_init, init;
-  VoidFn cont, done, cancel, pwd, cdup;
+// The exports of the operations (FSPInit, wharfInit and wharfCont are the
+// session's).
+struct WharfOperations {
+  VoidFn done, cancel, pwd, cdup;
   OneFn list, list_w, cwd;
   TwoFn retr, stor;
-  TimeOutFn set_time_out;
 };
-
-struct Options {
-  uint8_t own_ip[4] = {10, 77, 0, 2};
-  uint8_t server[4] = {0, 0, 0, 0};
-  uint8_t next_hop[4] = {0, 0, 0, 0};
-  bool next_hop_set = false;
-  uint8_t mac[6] = {0x02, 0x00, 0x00, 0x77, 0x00, 0x02};
-  std::string user = "anonymous", password = "hostsim@";
-  std::string tap;
-  double loss = 0, reorder = 0;
-  uint32_t seed = 1;
-  uint32_t reply_time_out = 0;
-  double deadline = 600;
-  std::string pcap;
-  bool spin = false;  // call wharfCont back to back, never resting
-  std::vector<std::string> operations;
-};
-
-std::string CheckIp(const std::string& value) {
-  uint8_t ip[4];
-  return ParseIp(value, ip) ? "" : "expected an IPv4 address such as 10.77.0.1";
-}
-
-std::string CheckMac(const std::string& value) {
-  uint8_t mac[6];
-  return ParseMac(value, mac) ? "" : "expected a hardware address such as 02:00:00:77:00:02";
-}
-
-std::string CheckLogin(const std::string& value) {
-  return value.size() <= 16 ? "" : "at most 16 characters";
-}
-
-// loss=P[,reorder=P], each P a probability from 0 to 1.
-bool ParseLink(const std::string& value, double* loss, double* reorder) {
-  std::stringstream parts(value);
-  std::string part;
-  bool any = false;
-  while (std::getline(parts, part, ',')) {
-    size_t eq = part.find('=');
-    std::string name = part.substr(0, eq), number = eq == std::string::npos ? "" : part.substr(eq + 1);
-    char* end = nullptr;
-    double p = strtod(number.c_str(), &end);
-    if (number.empty() || *end != '\0' || !(p >= 0 && p <= 1)) return false;
-    if (name == "loss") *loss = p;
-    else if (name == "reorder") *reorder = p;
-    else return false;
-    any = true;
-  }
-  return any;
-}
-
-std::string CheckLink(const std::string& value) {
-  double loss = 0, reorder = 0;
-  return ParseLink(value, &loss, &reorder) ? "" : "expected loss=P,reorder=P with each P from 0 to 1";
-}
 
 // The operations, checked before anything is sent: each name and the
 // number of its arguments.
@@ -219,75 +119,11 @@ void CheckOperations(const std::vector<std::string>& ops) {
 }
 
 int Ftp(const ParsedArgs& args) {
-  Options o;
-  ParseIp(args.Text("--server"), o.server);
-  ParseIp(args.Text("--own-ip"), o.own_ip);
-  if (args.Has("--next-hop")) {
-    ParseIp(args.Text("--next-hop"), o.next_hop);
-    o.next_hop_set = true;
-  }
-  ParseMac(args.Text("--mac"), o.mac);
-  o.user = args.Text("--user");
-  o.password = args.Text("--password");
-  o.tap = args.Text("--tap");
-  o.loss = args.Real("--loss");
-  o.reorder = args.Real("--reorder");
-  if (args.Has("--link")) ParseLink(args.Text("--link"), &o.loss, &o.reorder);
-  o.seed = static_cast<uint32_t>(args.Int("--seed"));
-  o.reply_time_out = static_cast<uint32_t>(args.Int("--reply-timeout"));
-  o.deadline = args.Real("--deadline");
-  o.pcap = args.Text("--pcap");
-  o.spin = args.Has("--spin");
-  o.operations = args.All("OPERATION");
-  if (!o.next_hop_set) memcpy(o.next_hop, o.server, 4);
-  CheckOperations(o.operations);
-  // Opening a TAP name that does not exist would create a new, unconnected
-  // device: refuse it instead.
-  std::error_code ec;
-  if (!fs::exists("/sys/class/net/" + o.tap, ec))
-    throw HostError("no network device " + o.tap + " (tools/netns-up.sh sets one up)");
-
-  // The library.
-  Library lib;
-  std::string error;
-  if (!lib.Open(LibraryPath("Wharf"), &error)) throw HostError(error);
-  Wharf w;
-  w.fsp_init = lib.Bind<InitFn>("FSPInit");
-  w.init = lib.Bind<InitFn>("wharfInit");
-  w.cont = lib.Bind<VoidFn>("wharfCont");
-  w.done = lib.Bind<VoidFn>("wharfDone");
-  w.cancel = lib.Bind<VoidFn>("wharfCancel");
-  w.pwd = lib.Bind<VoidFn>("wharfPWD");
-  w.cdup = lib.Bind<VoidFn>("wharfCdUp");
-  w.list = lib.Bind<OneFn>("wharfList");
-  w.list_w = lib.Bind<OneFn>("wharfListW");
-  w.cwd = lib.Bind<OneFn>("wharfCWD");
-  w.retr = lib.Bind<TwoFn>("wharfRetr");
-  w.stor = lib.Bind<TwoFn>("wharfStor");
-  w.set_time_out = lib.Bind<TimeOutFn>("wharfSetReplyTimeOut");
-  if (!w.fsp_init || !w.init || !w.cont || !w.done || !w.cancel || !w.pwd || !w.cdup || !w.list ||
-      !w.list_w || !w.cwd || !w.retr || !w.stor || !w.set_time_out)
-    return LibraryFailure("the Wharf library lacks FTP exports");
-
-  // Frames: TAP, optionally behind a faulty link, optionally recorded.
-  TapDevice tap;
-  if (!tap.Open(o.tap, &error)) throw HostError(error);
-  FrameLink link(o.seed);
-  bool faulty = o.loss > 0 || o.reorder > 0;
-  LinkFaults faults;
-  faults.loss = o.loss;
-  faults.reorder = o.reorder;
-  link.SetFaults(faults, faults);
-  FrameEndpoint* library_side = faulty ? &link.a() : static_cast<FrameEndpoint*>(&tap);
-  PcapWriter pcap;
-  std::unique_ptr<PcapTap> recorder;
-  if (!o.pcap.empty()) {
-    if (!pcap.Open(o.pcap, &error)) throw HostError(error);
-    recorder = std::make_unique<PcapTap>(*library_side, pcap);
-    library_side = recorder.get();
-  }
-  CountingEndpoint counting(*library_side);
-  FrameServices frames(counting);
+  WharfNetOptions net = WharfNetOptionsOf(args);
+  double deadline = args.Real("--deadline");
+  bool spin = args.Has("--spin");
+  const std::vector<std::string>& operations = args.All("OPERATION");
+  CheckOperations(operations);
 
   // Local files: a private folder seen as drive c:.
   SandboxFolder sandbox("ftp");
@@ -344,49 +180,44 @@ int Ftp(const ParsedArgs& args) {
     }
   } report_services{{error_h, completion_h, status_h}};
 
-  WHARF_INIT_PARAMS p;
-  memset(&p, 0, sizeof p);
-  p.size = sizeof p;
-  memcpy(p.own_mac, o.mac, 6);
-  memcpy(p.own_ip, o.own_ip, 4);
-  memcpy(p.server_ip, o.server, 4);
-  memcpy(p.next_hop_ip, o.next_hop, 4);
-  memcpy(p.user, o.user.c_str(), o.user.size());
-  memcpy(p.password, o.password.c_str(), o.password.size());
-  p.dispatch = HostDispatchEntry;
-  p.error_report = error_h;
-  p.completion_report = completion_h;
-  p.status_report = status_h;
-  p.send_frame = frames.send_handle();
-  p.receive_frame = frames.receive_handle();
-  w.fsp_init(const_cast<FSP_INIT_PARAMS*>(&files.table()));
-  if (!w.init(&p)) return LibraryFailure("wharfInit refused the record");
-  if (o.reply_time_out) w.set_time_out(o.reply_time_out);
+  WharfSession session;
+  std::string error;
+  switch (session.Open(net, files, error_h, completion_h, status_h, &error)) {
+    case WharfOpenResult::kOpened: break;
+    case WharfOpenResult::kHostFailure: throw HostError(error);
+    case WharfOpenResult::kLibraryFailure: return LibraryFailure(error);
+  }
+  Library& lib = session.library();
+  WharfOperations w;
+  w.done = lib.Bind<VoidFn>("wharfDone");
+  w.cancel = lib.Bind<VoidFn>("wharfCancel");
+  w.pwd = lib.Bind<VoidFn>("wharfPWD");
+  w.cdup = lib.Bind<VoidFn>("wharfCdUp");
+  w.list = lib.Bind<OneFn>("wharfList");
+  w.list_w = lib.Bind<OneFn>("wharfListW");
+  w.cwd = lib.Bind<OneFn>("wharfCWD");
+  w.retr = lib.Bind<TwoFn>("wharfRetr");
+  w.stor = lib.Bind<TwoFn>("wharfStor");
+  if (!w.done || !w.cancel || !w.pwd || !w.cdup || !w.list || !w.list_w || !w.cwd || !w.retr || !w.stor)
+    return LibraryFailure("the Wharf library lacks FTP exports");
 
   double start = Seconds();
   uint64_t calls = 0;
-  // One wharfCont, with the faulty link's far side pumped to the TAP device.
+  // One pass of the client, resting briefly when no frame came in.
   auto pass = [&]() {
-    if (faulty) {
-      link.SetTime(static_cast<uint64_t>((Seconds() - start) * 1000));
-      uint8_t buffer[2048];
-      size_t n;
-      while ((n = link.b().Receive(buffer, sizeof buffer)) > 0) tap.Send(buffer, n);
-      while ((n = tap.Receive(buffer, sizeof buffer)) > 0) link.b().Send(buffer, n);
-    }
-    uint64_t before = counting.received;
-    w.cont();
+    uint64_t before = session.received();
+    session.Cont();
     ++calls;
-    if (!o.spin && counting.received == before) usleep(50);  // nothing arrived: rest briefly
+    if (!spin && session.received() == before) usleep(50);  // nothing arrived: rest briefly
   };
   // Runs passes until the current operation has ended. `cancel_at` > 0
   // cancels once that many bytes have moved.
   auto wait = [&](uint32_t cancel_at) {
     bool cancelled = false;
     while (!reports.completed && !reports.failed_locally) {
-      if (Seconds() - start > o.deadline) {
+      if (Seconds() - start > deadline) {
         EndProgressLine();
-        fprintf(stderr, "hostsim: deadline of %.0f s passed\n", o.deadline);
+        fprintf(stderr, "hostsim: deadline of %.0f s passed\n", deadline);
         return false;
       }
       pass();
@@ -406,12 +237,12 @@ int Ftp(const ParsedArgs& args) {
 
   int status = kExitOk;
   size_t i = 0;
-  for (; i < o.operations.size() && status == 0; ++i) {
-    const std::string& op = o.operations[i];
+  for (; i < operations.size() && status == 0; ++i) {
+    const std::string& op = operations[i];
     begin();
     double t0 = Seconds();
     uint64_t calls0 = calls;
-    uint64_t frames0 = counting.received;
+    uint64_t frames0 = session.received();
     if (op == "ls" || op == "dir") {
       (op == "ls" ? w.list : w.list_w)(kLocal.c_str());
       if (!wait(0)) { status = 1; break; }
@@ -423,14 +254,14 @@ int Ftp(const ParsedArgs& args) {
       w.pwd();
       if (!wait(0)) { status = 1; break; }
     } else if (op == "cd") {
-      w.cwd(o.operations[++i].c_str());
+      w.cwd(operations[++i].c_str());
       if (!wait(0)) { status = 1; break; }
     } else if (op == "up") {
       w.cdup();
       if (!wait(0)) { status = 1; break; }
     } else if (op == "get" || op == "cancel-get") {
-      std::string remote = o.operations[++i];
-      std::string target = o.operations[++i];
+      std::string remote = operations[++i];
+      std::string target = operations[++i];
       uint32_t cancel_at = 0;
       if (op == "cancel-get") {
         cancel_at = static_cast<uint32_t>(strtoul(target.c_str(), nullptr, 10));
@@ -452,8 +283,8 @@ int Ftp(const ParsedArgs& args) {
         }
       }
     } else if (op == "put") {
-      std::string source = o.operations[++i];
-      std::string remote = o.operations[++i];
+      std::string source = operations[++i];
+      std::string remote = operations[++i];
       try {
         CopyFromInput(source, local_host.string());
       } catch (const HostError& e) {
@@ -469,7 +300,7 @@ int Ftp(const ParsedArgs& args) {
       uint64_t n = calls - calls0;
       // The library takes at most one frame per call: calls that took one
       // are those with a frame waiting.
-      uint64_t framed = counting.received - frames0;
+      uint64_t framed = session.received() - frames0;
       printf("moved %u bytes in %.3f s (%.2f MB/s), %llu wharfCont calls (%.1f bytes per call), "
              "%llu with a frame (%.1f bytes per call with a frame)\n",
              reports.bytes, seconds, seconds > 0 ? reports.bytes / seconds / 1e6 : 0.0,
@@ -485,8 +316,9 @@ int Ftp(const ParsedArgs& args) {
   w.done();
   wait(0);
   printf("wharfCont calls: %llu, frames received: %llu\n", static_cast<unsigned long long>(calls),
-         static_cast<unsigned long long>(counting.received));
-  if (faulty) {
+         static_cast<unsigned long long>(session.received()));
+  if (session.faulty()) {
+    const FrameLink& link = session.link();
     printf("link: %llu/%llu frames lost towards the server, %llu/%llu towards the library\n",
            static_cast<unsigned long long>(link.counters_a_to_b().lost),
            static_cast<unsigned long long>(link.counters_a_to_b().sent),
@@ -496,27 +328,13 @@ int Ftp(const ParsedArgs& args) {
   return status;
 }
 
-CommandRegistration ftp_command({"ftp", "runs FTP operations through the Wharf library over a TAP device", {
-    Text("--server", "IP", "the FTP server's address").Required().Checked(CheckIp, "an IPv4 address"),
-    Text("--tap", "NAME", "the TAP device the frames go through (must exist)").Required(),
-    Text("--user", "NAME", "login name", "anonymous").Checked(CheckLogin, "at most 16 characters"),
-    Text("--password", "TEXT", "password", "hostsim@").Checked(CheckLogin, "at most 16 characters"),
-    Text("--own-ip", "IP", "the library's own address", "10.77.0.2").Checked(CheckIp, "an IPv4 address"),
-    Text("--mac", "MAC", "the library's hardware address", "02:00:00:77:00:02")
-        .Checked(CheckMac, "six hexadecimal bytes joined by colons"),
-    Text("--next-hop", "IP", "the router for the server (default: the server itself)")
-        .Checked(CheckIp, "an IPv4 address"),
-    Real("--loss", 0, 1, "0", "probability that the in-process link drops a frame (each way)"),
-    Real("--reorder", 0, 1, "0", "probability that the link delays a frame behind the next one"),
-    Text("--link", "loss=P,reorder=P", "--loss and --reorder in one option").Checked(CheckLink, "loss=P,reorder=P"),
-    Int("--seed", 0, 4294967295.0, "1", "seed of the link's random faults"),
-    Int("--reply-timeout", 1, 600000, "", "the library's reply time-out in milliseconds (default: its own)"),
+CommandRegistration ftp_command({"ftp", "runs FTP operations through the Wharf library over a TAP device",
+    Joined(WharfOptionDeclarations(true), {
     Real("--deadline", 0.1, 86400, "600", "seconds after which hostsim gives up on an operation"),
-    Text("--pcap", "FILE", "records the library's frames as a capture file"),
     Flag("--spin", "calls wharfCont back to back, never resting"),
     Positional("OPERATION", "ls | dir | pwd | cd PATH | up | get REMOTE LOCAL | put LOCAL REMOTE | "
                "cancel-get REMOTE BYTES, run in order").Rest(),
-}, Ftp});
+}), Ftp});
 
 }  // namespace
 }  // namespace host

@@ -92,11 +92,7 @@ int Plotline(const ParsedArgs& args) {
   TickClock clock;
   PlotlineRunner runner(screen, cnc, clock.counter(), TickClock::kFrequency);
   runner.graphics().recorder().Enable(false);
-  SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
-  // The observer goes with the clock, whichever way the command ends.
-  struct ObserverReset {
-    ~ObserverReset() { SetDispatchObserver({}); }
-  } observer_reset;
+  ScopedDispatchObserver refresh([&clock](uint32_t, int) { clock.Refresh(); });
   view.right = size.width - 1;
   view.bottom = size.height - 1;
   view.program_name = std::filesystem::path(program).filename().string();

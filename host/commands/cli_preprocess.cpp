@@ -13,6 +13,7 @@
 
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
+#include "host/commands/output_watch.h"
 #include "host/runners/preprocess_runner.h"
 #include "host/screen/screen.h"
 #include "host/screen/text.h"
@@ -39,9 +40,16 @@ std::string AnswerCheck(const std::string& value) {
   return AnswerKeys(value, &keys, &error) ? "" : error;
 }
 
+constexpr int kMinWidth = 320, kMinHeight = 200;
+
 int Preprocess(const ParsedArgs& args) {
   std::string source = args.Text("SOURCE"), out = args.Text("--out"), png = args.Text("--png");
   ScreenSize size = args.Size("--size");
+  // The host reads the status, error and input lines off the screen: a
+  // window too small to show them would hide a halted translation.
+  if (size.width < kMinWidth || size.height < kMinHeight)
+    throw UsageError("--size: the preprocessor's window needs at least " + std::to_string(kMinWidth) + "x" +
+                     std::to_string(kMinHeight) + " to show the lines hostsim reads");
   bool quiet = args.Has("--quiet");
   RequireReadableFile(source);
   std::deque<std::string> answers(args.All("--input").begin(), args.All("--input").end());
@@ -78,9 +86,10 @@ int Preprocess(const ParsedArgs& args) {
   Screen screen(size.width, size.height);
   TickClock clock;
   PreprocessRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
-  SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
+  ScopedDispatchObserver refresh([&clock](uint32_t, int) { clock.Refresh(); });
   std::string error;
   if (!runner.Load(options, &error)) throw HostError(error);
+  OutputWatch watch(files, "hostsim preprocess", args.Bytes("--max-output"), quiet);
   bool terminal = isatty(0);
   PreprocessRun run = runner.Run([&](const std::string& prompt, std::vector<uint8_t>* keys) {
     std::string answer;
@@ -108,7 +117,7 @@ int Preprocess(const ParsedArgs& args) {
     return true;
   });
   runner.Stop();
-  SetDispatchObserver(nullptr);
+  watch.ThrowIfLimitReached();
   if (!png.empty() && !screen.WritePng(png, &error)) throw HostError(error);
   if (run.end == PreprocessEnd::kComplete) {
     CopyToOutput(files.Resolve(options.destination_dos_path), out);
@@ -116,6 +125,9 @@ int Preprocess(const ParsedArgs& args) {
     return kExitOk;
   }
   printf("%s\n", ZorvToUtf8(runner.status_line()).c_str());
+  if (run.end == PreprocessEnd::kUnfinished)
+    return LibraryFailure("the preprocessor did not finish within " + std::to_string(run.cont_calls) +
+                          " PreprocessCont calls");
   if (run.end == PreprocessEnd::kNoAnswer)
     return LibraryFailure("no answer for the input \"" + ZorvToUtf8(runner.input_line()) + "\"");
   return LibraryFailure(ZorvToUtf8(runner.error_line()));
@@ -124,13 +136,15 @@ int Preprocess(const ParsedArgs& args) {
 CommandRegistration preprocess_command({"preprocess", "translates a parametric program into an ISO program through the preprocessor library", {
     Positional("SOURCE", "the parametric program; its folder holds sub-programs, data files and FI1EOR"),
     Text("--out", "FILE", "the ISO program to write").Required(),
-    Text("--input", "VALUE", "the answer to the next INP: digits, '.', '-', <N> for key N (repeatable)")
-        .Repeatable().Checked(AnswerCheck, "digits, '.', '-', blanks and <N> with N 0..255"),
+    Text("--input", "VALUE", "the answer to the next INP: digits, '.', '-', <N> for key N; \"\" presses Enter "
+         "alone")
+        .Repeatable().EmptyAllowed().Checked(AnswerCheck, "digits, '.', '-', blanks and <N> with N 0..255"),
     KeysOption("--keys", kInputKeys, "keys for the inputs after the --input answers, e.g. \"12 point 5 enter\""),
     Flag("--skip-slash", "lines starting with \"/\" are dropped"),
     Int("--lang", 0, 255, "5", "language of the library's texts"),
     Text("--png", "FILE", "the screen to write"),
-    SizeOption("--size", "800x600", "screen size"),
+    SizeOption("--size", "800x600", "screen size (at least 320x200)"),
+    MaxOutputOption(),
     Flag("--quiet", "print nothing on success"),
 }, Preprocess});
 

@@ -15,6 +15,7 @@
 
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
+#include "host/commands/output_watch.h"
 #include "host/services/sandbox_folder.h"
 #include "host/services/file_services.h"
 #include "host/services/graphics_services.h"
@@ -179,6 +180,7 @@ int Transform(const ParsedArgs& args) {
   Screen screen(800, 600);
   int presses = 0;
   {
+    OutputWatch watch(files, "hostsim transform", args.Bytes("--max-output"), quiet);
     GraphicsServices graphics(screen);
     Library lib;
     std::string error;
@@ -216,6 +218,7 @@ int Transform(const ParsedArgs& args) {
     if (!op.Reach(kSlotOk)) return LibraryFailure("OK cannot be reached");
     uint32_t result = op.Press(kKeyEnter);
     stop(&info);
+    watch.ThrowIfLimitReached();
     if (!dialog_png.empty() && !screen.WritePng(dialog_png, &error)) throw HostError(error);
     if (result != 2)
       return LibraryFailure("the transformation failed (TransformCont returned " + std::to_string(result) + ")");
@@ -266,6 +269,7 @@ CommandRegistration transform_command({"transform",
     Text("--dialog-png", "FILE", "the dialog as it stood when OK was pressed"),
     Choice("--library", {"Kerf", "Anvil"}, "Kerf", "the library whose dialog runs"),
     LanguageOption(),
+    MaxOutputOption(),
     Flag("--quiet", "print nothing on success"),
 }, Transform});
 

@@ -9,6 +9,7 @@
 
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
+#include "host/commands/output_watch.h"
 #include "host/services/dispatch.h"
 #include "host/services/file_services.h"
 #include "host/services/sandbox_folder.h"
@@ -81,12 +82,9 @@ int View(const ParsedArgs& args) {
   TickClock clock;
   ViewRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
   runner.WatchTexts();
-  SetDispatchObserver([&clock](uint32_t, int) { clock.Refresh(); });
+  ScopedDispatchObserver refresh([&clock](uint32_t, int) { clock.Refresh(); });
   std::string error;
-  if (!runner.Load(options, &error)) {
-    SetDispatchObserver({});
-    throw HostError(error);
-  }
+  if (!runner.Load(options, &error)) throw HostError(error);
   bool show_progress = !quiet && isatty(2) && program_size > 200000;
   int shown = -1;
   ViewRun run = runner.RunToEnd([&]() {
@@ -100,13 +98,14 @@ int View(const ParsedArgs& args) {
   });
   if (show_progress) fprintf(stderr, "\n");
   int selected = 0;
+  OutputWatch watch(files, "hostsim view", args.Bytes("--max-output"), quiet);
   for (int i = 0; i < parts; ++i) {
     uint32_t r = runner.ShapePartSel();
     if (r == 1) ++selected;
     if (r != 1) break;
   }
   runner.Stop();
-  SetDispatchObserver({});
+  watch.ThrowIfLimitReached();
   if (!copy_out.empty()) CopyToOutput(sandbox.root() + "/c/programs/selected.knf", copy_out);
   if (!screen.WritePng(png, &error)) throw HostError(error);
   std::string failure = runner.FailureText();
@@ -136,6 +135,7 @@ CommandRegistration view_command({"view", "draws a cutting or ISO program throug
     Int("--delay", 0, 60000, "0", "start delay in milliseconds before the program is opened"),
     Int("--parts", 0, 100000, "0", "ShapePartSel calls after the drawing (parts highlighted)"),
     Text("--copy", "FILE", "copy mode: the selected parts are written to FILE (needs --parts)"),
+    MaxOutputOption(),
     Flag("--quiet", "print nothing on success"),
     Flag("--iso", "the program is an ISO program"),
     Text("--axes", "XY", "ISO: address letters of the two axes", "XY").Checked(TwoAxisLetters, "two capital letters"),

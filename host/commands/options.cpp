@@ -46,6 +46,35 @@ bool ParseReal(const std::string& text, double* out) {
   return true;
 }
 
+// Digits and an optional unit letter: 64k, 256M, 2G.
+bool ParseBytes(const std::string& text, double* out) {
+  if (text.empty() || text.size() > 16) return false;
+  std::string digits = text;
+  double unit = 1;
+  switch (text.back()) {
+    case 'k': unit = 1024.0; break;
+    case 'M': unit = 1024.0 * 1024; break;
+    case 'G': unit = 1024.0 * 1024 * 1024; break;
+    default: break;
+  }
+  if (unit > 1) digits.pop_back();
+  double v = 0;
+  if (digits.empty() || digits[0] == '-' || digits[0] == '+' || !ParseWhole(digits, &v)) return false;
+  *out = v * unit;
+  return true;
+}
+
+// 65536 as "64k", 1048576 as "1M"; other counts as they are.
+std::string BytesText(double v) {
+  static const char* const kUnits[] = {"G", "M", "k"};
+  double unit = 1024.0 * 1024 * 1024;
+  for (const char* u : kUnits) {
+    if (v >= unit && fmod(v, unit) == 0) return Number(v / unit) + u;
+    unit /= 1024;
+  }
+  return Number(v);
+}
+
 bool ParseSize(const std::string& text, ScreenSize* out) {
   size_t x = text.find('x');
   if (x == std::string::npos) return false;
@@ -89,6 +118,8 @@ std::string ReadScriptFile(const std::string& path) {
 // Checks one value of `o`; throws UsageError naming the option. Key
 // scripts are parsed into *steps.
 void CheckValue(const Option& o, const std::string& value, std::vector<KeyStep>* steps) {
+  if (value.empty() && o.type != OptionType::kFlag && !o.empty_allowed)
+    throw UsageError(o.name + ": an empty value; expected " + o.Allowed());
   bool good = true;
   std::string reason;
   double v = 0;
@@ -117,6 +148,9 @@ void CheckValue(const Option& o, const std::string& value, std::vector<KeyStep>*
       good = ParseInts(value, o, &ints);
       break;
     }
+    case OptionType::kBytes:
+      good = ParseBytes(value, &v) && v >= o.min && v <= o.max;
+      break;
     case OptionType::kKeys: {
       std::string script = value.size() > 1 && value[0] == '@' ? ReadScriptFile(value.substr(1)) : value;
       reason = ParseKeyScript(script, *o.keys, steps);
@@ -153,6 +187,11 @@ Option Option::Rest() const {
   o.rest = true;
   return o;
 }
+Option Option::EmptyAllowed() const {
+  Option o = *this;
+  o.empty_allowed = true;
+  return o;
+}
 Option Option::Checked(ValueCheck fn, const std::string& allowed) const {
   Option o = *this;
   o.check = fn;
@@ -175,6 +214,8 @@ std::string Option::Allowed() const {
       return std::to_string(count) + " whole numbers " + metavar + ", each from " + Number(min) + " to " +
              Number(max);
     case OptionType::kKeys: return "a key script";
+    case OptionType::kBytes:
+      return "a byte count from " + BytesText(min) + " to " + BytesText(max) + "; k, M, G: KiB, MiB, GiB";
     case OptionType::kText:
     case OptionType::kPositional: return check_help.empty() ? metavar : check_help;
   }
@@ -266,6 +307,14 @@ Option KeysOption(const std::string& name, const KeyTable& table, const std::str
   return o;
 }
 
+Option ByteSize(const std::string& name, double min, double max, const std::string& default_value,
+                const std::string& help) {
+  Option o = Int(name, min, max, default_value, help);
+  o.type = OptionType::kBytes;
+  o.metavar = "SIZE";
+  return o;
+}
+
 Option Positional(const std::string& name, const std::string& help) {
   Option o;
   o.type = OptionType::kPositional;
@@ -280,6 +329,12 @@ Option LanguageOption() {
   return Choice("--lang", {"5", "7", "9", "12", "14", "21", "25", "36"}, "9",
                 "language of the library's texts: 5 Czech, 7 German, 9 English, 12 French, 14 Hungarian, "
                 "21 Polish, 25 Russian, 36 Slovenian");
+}
+
+Option MaxOutputOption() {
+  return ByteSize("--max-output", 1024, 64.0 * 1024 * 1024 * 1024, "64M",
+                  "stops with status 3 when the run would write more than this (its output and work files "
+                  "together); the partial output is removed");
 }
 
 ParsedArgs ParseOptions(const std::string& command, const std::vector<Option>& options,
@@ -399,6 +454,12 @@ std::vector<int> ParsedArgs::Ints(const std::string& name) const {
   std::string text = Text(name);
   if (!text.empty()) ParseInts(text, Declared(name), &values);
   return values;
+}
+
+uint64_t ParsedArgs::Bytes(const std::string& name) const {
+  double v = 0;
+  std::string text = Text(name);
+  return !text.empty() && ParseBytes(text, &v) ? static_cast<uint64_t>(v) : 0;
 }
 
 const std::vector<KeyStep>& ParsedArgs::Keys(const std::string& name) const {

@@ -35,7 +35,9 @@
 // Repeatable() (then ParsedArgs::All lists each value). A value that starts
 // with '-' is taken as a value (so `--delay -1` reaches the range check).
 // `-h` and `--help` print the command's help. Positional arguments are
-// matched in order; Rest() takes every remaining one.
+// matched in order; Rest() takes every remaining one. An empty value
+// (`--out=`, `--out ""`, `""`) is refused unless declared EmptyAllowed():
+// it is nearly always a shell variable that was never set.
 // Limits every command shares: kMaxScreenSide for screen sizes.
 #pragma once
 
@@ -51,7 +53,7 @@ namespace host {
 // Largest screen side any command draws (pixels).
 constexpr int kMaxScreenSide = 4096;
 
-enum class OptionType { kFlag, kText, kInt, kReal, kChoice, kSize, kInts, kKeys, kPositional };
+enum class OptionType { kFlag, kText, kInt, kReal, kChoice, kSize, kInts, kKeys, kBytes, kPositional };
 
 // A value check beyond the type: returns "" when `value` is fine, else
 // the reason (printed after the option's name).
@@ -63,7 +65,7 @@ struct Option {
   std::string metavar;      // placeholder of the value in help texts
   std::string help;
   std::string default_value;  // as typed on a command line; "" = none
-  double min = 0, max = 0;    // kInt, kReal, kInts: inclusive range
+  double min = 0, max = 0;    // kInt, kReal, kInts, kBytes: inclusive range
   size_t count = 0;           // kInts: how many numbers
   std::vector<std::string> choices;  // kChoice
   const KeyTable* keys = nullptr;    // kKeys
@@ -72,10 +74,13 @@ struct Option {
   bool required = false;
   bool repeatable = false;
   bool rest = false;          // kPositional: takes every remaining argument
+  bool empty_allowed = false; // "" is a value of its own (else refused)
 
   Option Required() const;
   Option Repeatable() const;
   Option Rest() const;
+  // Takes "" as a value (an empty answer, say); other options refuse it.
+  Option EmptyAllowed() const;
   // Adds a check; `allowed` describes what passes it.
   Option Checked(ValueCheck fn, const std::string& allowed) const;
   // The allowed values in words ("a whole number from 0 to 255").
@@ -98,10 +103,16 @@ Option Ints(const std::string& name, size_t count, double min, double max, const
             const std::string& help);
 // A key script (host/commands/key_script.h) with the names of `table`.
 Option KeysOption(const std::string& name, const KeyTable& table, const std::string& help);
+// A byte count: digits with an optional k, M or G (KiB, MiB, GiB).
+Option ByteSize(const std::string& name, double min, double max, const std::string& default_value,
+                const std::string& help);
 Option Positional(const std::string& name, const std::string& help);
 // --lang: the operator's language as the libraries number it (default 9,
 // English), shared by every command that loads a library with texts.
 Option LanguageOption();
+// --max-output: how much a command that generates files may write before
+// it stops (host/commands/output_watch.h), shared by those commands.
+Option MaxOutputOption();
 
 struct ScreenSize {
   int width = 0, height = 0;
@@ -120,6 +131,7 @@ class ParsedArgs {
   size_t ChoiceIndex(const std::string& name) const;
   ScreenSize Size(const std::string& name) const;
   std::vector<int> Ints(const std::string& name) const;
+  uint64_t Bytes(const std::string& name) const;
   const std::vector<KeyStep>& Keys(const std::string& name) const;
   // Every value of a repeatable option (or of a Rest() positional).
   const std::vector<std::string>& All(const std::string& name) const;

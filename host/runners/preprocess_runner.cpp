@@ -1,18 +1,11 @@
 #include "host/runners/preprocess_runner.h"
 
-#include <time.h>
-
 #include "host/runners/drawing_library.h"
+#include "host/services/tick_clock.h"
 
 namespace host {
 
 namespace {
-
-uint64_t NowMicroseconds() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<uint64_t>(ts.tv_sec) * 1000000u + ts.tv_nsec / 1000;
-}
 
 constexpr uint8_t kEnterKey = 255;
 constexpr uint8_t kPointKey = 43;
@@ -151,15 +144,16 @@ PreprocessRun PreprocessRunner::Run(const KeySource& next_keys) {
       if (keys.front() == kEnterKey) input_awaited_ = false;
       keys.pop_front();
     }
-    uint64_t before = NowMicroseconds();
+    uint64_t before = MonotonicMicroseconds();
     uint32_t r = Cont();
-    run.slice_us.push_back(static_cast<uint32_t>(NowMicroseconds() - before));
+    run.slice_us.push_back(static_cast<uint32_t>(MonotonicMicroseconds() - before));
     ++run.cont_calls;
     if (r == 2) {
       run.end = error_.empty() ? PreprocessEnd::kComplete : PreprocessEnd::kHalted;
       return run;
     }
   }
+  run.end = PreprocessEnd::kUnfinished;
   return run;
 }
 

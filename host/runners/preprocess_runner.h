@@ -29,7 +29,9 @@ struct PreprocessOptions {
   bool skip_slash = false;
 };
 
-enum class PreprocessEnd { kComplete, kHalted, kNoAnswer };
+// kUnfinished: the library neither finished nor showed an error within
+// the host's bound on PreprocessCont calls.
+enum class PreprocessEnd { kComplete, kHalted, kNoAnswer, kUnfinished };
 
 struct PreprocessRun {
   PreprocessEnd end = PreprocessEnd::kHalted;

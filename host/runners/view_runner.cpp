@@ -1,20 +1,11 @@
 #include "host/runners/view_runner.h"
 
-#include <time.h>
-
 #include "bridge/gdi.h"
 #include "host/runners/drawing_library.h"
 #include "host/screen/text.h"
+#include "host/services/tick_clock.h"
 
 namespace host {
-
-namespace {
-uint64_t NowMicroseconds() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<uint64_t>(ts.tv_sec) * 1000000u + ts.tv_nsec / 1000;
-}
-}  // namespace
 
 ViewRunner::ViewRunner(FileServices& files, Screen& screen, const volatile uint32_t* ticks,
                        uint32_t frequency)
@@ -95,9 +86,9 @@ ViewRun ViewRunner::RunToEnd(const std::function<void()>& progress) {
   ViewRun run;
   run.start_result = Start();
   for (;;) {
-    uint64_t before = NowMicroseconds();
+    uint64_t before = MonotonicMicroseconds();
     run.last_result = Cont();
-    run.slice_us.push_back(static_cast<uint32_t>(NowMicroseconds() - before));
+    run.slice_us.push_back(static_cast<uint32_t>(MonotonicMicroseconds() - before));
     ++run.cont_calls;
     if (progress) progress();
     if (run.last_result != 1) break;

@@ -1,19 +1,18 @@
 #include "host/runners/wharf_session.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
-#include <chrono>
-#include <sstream>
+#include <algorithm>
+#include <filesystem>
 
 #include "host/services/dispatch.h"
+#include "host/services/tick_clock.h"
 #include "wharf/config.h"
 
 namespace host {
-namespace {
 
-bool ParseIp(const std::string& text, uint8_t out[4]) {
+bool ParseIpv4(const std::string& text, uint8_t out[4]) {
   unsigned a, b, c, d;
   char extra;
   if (sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &extra) != 4) return false;
@@ -23,7 +22,7 @@ bool ParseIp(const std::string& text, uint8_t out[4]) {
   return true;
 }
 
-bool ParseMac(const std::string& text, uint8_t out[6]) {
+bool ParseHardwareAddress(const std::string& text, uint8_t out[6]) {
   unsigned v[6];
   char extra;
   if (sscanf(text.c_str(), "%x:%x:%x:%x:%x:%x%c", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &extra) != 6)
@@ -35,87 +34,24 @@ bool ParseMac(const std::string& text, uint8_t out[6]) {
   return true;
 }
 
-double Seconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-}  // namespace
-
-const char* const kWharfOptionsUsage =
-    "--server IP [--user U] [--password P] --tap NAME [--own-ip IP] [--mac MAC]\n"
-    "      [--next-hop IP] [--loss P] [--reorder P] [--seed N] [--reply-timeout MS]\n"
-    "      [--link loss=P,reorder=P] [--pcap FILE]";
-
-int ParseWharfOption(const std::vector<std::string>& args, size_t* i, WharfNetOptions* o,
-                     std::string* error) {
-  static const char* const kNames[] = {"--server", "--own-ip", "--next-hop", "--mac", "--user",
-                                       "--password", "--tap", "--link", "--loss", "--reorder",
-                                       "--seed", "--reply-timeout", "--pcap"};
-  const std::string& a = args[*i];
-  bool known = false;
-  for (const char* n : kNames) known |= a == n;
-  if (!known) return 0;
-  if (*i + 1 >= args.size()) {
-    *error = a + " needs a value";
-    return -1;
-  }
-  const std::string& v = args[++*i];
-  auto bad = [&](const char* what) {
-    *error = "bad " + std::string(what) + " for " + a + ": " + v;
-    return -1;
-  };
-  if (a == "--server") { if (!ParseIp(v, o->server)) return bad("address"); }
-  else if (a == "--own-ip") { if (!ParseIp(v, o->own_ip)) return bad("address"); }
-  else if (a == "--next-hop") {
-    if (!ParseIp(v, o->next_hop)) return bad("address");
-    o->next_hop_set = true;
-  }
-  else if (a == "--mac") { if (!ParseMac(v, o->mac)) return bad("hardware address"); }
-  else if (a == "--user") o->user = v;
-  else if (a == "--password") o->password = v;
-  else if (a == "--tap") o->tap = v;
-  else if (a == "--link") {
-    // loss=P[,reorder=P]: the faulty link between library and TAP device
-    std::stringstream parts(v);
-    std::string part;
-    while (std::getline(parts, part, ',')) {
-      if (part.rfind("loss=", 0) == 0) o->loss = atof(part.c_str() + 5);
-      else if (part.rfind("reorder=", 0) == 0) o->reorder = atof(part.c_str() + 8);
-      else return bad("part");
-    }
-  }
-  else if (a == "--loss") o->loss = atof(v.c_str());
-  else if (a == "--reorder") o->reorder = atof(v.c_str());
-  else if (a == "--seed") o->seed = static_cast<uint32_t>(strtoul(v.c_str(), nullptr, 10));
-  else if (a == "--reply-timeout") o->reply_time_out = static_cast<uint32_t>(strtoul(v.c_str(), nullptr, 10));
-  else if (a == "--pcap") o->pcap = v;
-  return 1;
-}
-
-bool CheckWharfOptions(WharfNetOptions* o, std::string* error) {
-  if (o->server[0] == 0) *error = "--server is required";
-  else if (o->tap.empty()) *error = "--tap is required";
-  else if (o->user.size() > 16 || o->password.size() > 16)
-    *error = "user name and password hold at most 16 characters";
-  else {
-    if (!o->next_hop_set) memcpy(o->next_hop, o->server, 4);
-    return true;
-  }
-  return false;
-}
-
-bool WharfSession::Open(const WharfNetOptions& o, FileServices& files, uint32_t error_report,
-                        uint32_t completion_report, uint32_t status_report, std::string* error) {
-  if (!library_.Open(LibraryPath("Wharf"), error)) return false;
+WharfOpenResult WharfSession::Open(const WharfNetOptions& o, FileServices& files, uint32_t error_report,
+                                   uint32_t completion_report, uint32_t status_report, std::string* error) {
+  const WharfOpenResult kHost = WharfOpenResult::kHostFailure;
+  if (!library_.Open(LibraryPath("Wharf"), error)) return kHost;
   auto fsp_init = library_.Bind<InitFn>("FSPInit");
   auto init = library_.Bind<InitFn>("wharfInit");
   auto set_time_out = library_.Bind<TimeOutFn>("wharfSetReplyTimeOut");
   cont_ = library_.Bind<ContFn>("wharfCont");
   if (!fsp_init || !init || !set_time_out || !cont_) {
     *error = "the Wharf library lacks FTP exports";
-    return false;
+    return WharfOpenResult::kLibraryFailure;
   }
-  if (!tap_.Open(o.tap, error)) return false;
+  std::error_code ec;
+  if (!std::filesystem::exists("/sys/class/net/" + o.tap, ec)) {
+    *error = "no network device " + o.tap + " (tools/netns-up.sh sets one up)";
+    return kHost;
+  }
+  if (!tap_.Open(o.tap, error)) return kHost;
   link_ = std::make_unique<FrameLink>(o.seed);
   faulty_ = o.loss > 0 || o.reorder > 0;
   LinkFaults faults;
@@ -124,7 +60,7 @@ bool WharfSession::Open(const WharfNetOptions& o, FileServices& files, uint32_t 
   link_->SetFaults(faults, faults);
   FrameEndpoint* library_side = faulty_ ? &link_->a() : static_cast<FrameEndpoint*>(&tap_);
   if (!o.pcap.empty()) {
-    if (!pcap_.Open(o.pcap, error)) return false;
+    if (!pcap_.Open(o.pcap, error)) return kHost;
     recorder_ = std::make_unique<PcapTap>(*library_side, pcap_);
     library_side = recorder_.get();
   }
@@ -149,16 +85,16 @@ bool WharfSession::Open(const WharfNetOptions& o, FileServices& files, uint32_t 
   fsp_init(const_cast<FSP_INIT_PARAMS*>(&files.table()));
   if (!init(&p)) {
     *error = "wharfInit refused the record";
-    return false;
+    return WharfOpenResult::kLibraryFailure;
   }
   if (o.reply_time_out) set_time_out(o.reply_time_out);
-  start_ = Seconds();
-  return true;
+  start_us_ = MonotonicMicroseconds();
+  return WharfOpenResult::kOpened;
 }
 
 void WharfSession::Cont() {
   if (faulty_) {
-    link_->SetTime(static_cast<uint64_t>((Seconds() - start_) * 1000));
+    link_->SetTime((MonotonicMicroseconds() - start_us_) / 1000);
     uint8_t buffer[2048];
     size_t n;
     while ((n = link_->b().Receive(buffer, sizeof buffer)) > 0) tap_.Send(buffer, n);

@@ -31,18 +31,14 @@ struct WharfNetOptions {
   std::string pcap;
 };
 
-// The option lines of the usage text for the options below.
-extern const char* const kWharfOptionsUsage;
+// "10.77.0.1" into four bytes; false for anything else.
+bool ParseIpv4(const std::string& text, uint8_t out[4]);
+// "02:00:00:77:00:02" into six bytes; false for anything else.
+bool ParseHardwareAddress(const std::string& text, uint8_t out[6]);
 
-// Takes the FTP option at args[*i] (--server, --user, --password, --tap,
-// --own-ip, --mac, --next-hop, --link, --loss, --reorder, --seed,
-// --reply-timeout, --pcap) with its value. Returns 1 when taken (*i on its
-// value), 0 when args[*i] is no FTP option, -1 on a bad value (*error says
-// which option and why).
-int ParseWharfOption(const std::vector<std::string>& args, size_t* i, WharfNetOptions* o,
-                     std::string* error);
-// Checks the options as a whole (server and TAP given, login lengths).
-bool CheckWharfOptions(WharfNetOptions* o, std::string* error);
+// How opening a session ended: the host's part (library file, TAP device,
+// capture file) or the library's (missing exports, wharfInit refused).
+enum class WharfOpenResult { kOpened, kHostFailure, kLibraryFailure };
 
 class WharfSession {
  public:
@@ -55,9 +51,11 @@ class WharfSession {
   WharfSession& operator=(const WharfSession&) = delete;
 
   // Loads Wharf, opens the frame path and calls FSPInit and wharfInit with
-  // the given report service handles (0: none). False with *error set.
-  bool Open(const WharfNetOptions& o, FileServices& files, uint32_t error_report,
-            uint32_t completion_report, uint32_t status_report, std::string* error);
+  // the given report service handles (0: none); sets the reply time-out
+  // when one is given. A TAP name that does not exist is refused (opening
+  // it would create a new, unconnected device). *error says what failed.
+  WharfOpenResult Open(const WharfNetOptions& o, FileServices& files, uint32_t error_report,
+                       uint32_t completion_report, uint32_t status_report, std::string* error);
 
   Library& library() { return library_; }
   // One wharfCont, with the faulty link's far side pumped to the TAP device.
@@ -92,7 +90,7 @@ class WharfSession {
   std::unique_ptr<PcapTap> recorder_;
   std::unique_ptr<CountingEndpoint> counting_;
   std::unique_ptr<FrameServices> frames_;
-  double start_ = 0;
+  uint64_t start_us_ = 0;
 };
 
 }  // namespace host

@@ -25,6 +25,16 @@ std::string ServiceName(uint32_t handle);
 using DispatchObserver = std::function<void(uint32_t handle, int count)>;
 void SetDispatchObserver(DispatchObserver observer);
 
+// Sets the observer for the life of the object: it is cleared again
+// whichever way the caller ends (what it captures goes with the caller).
+class ScopedDispatchObserver {
+ public:
+  explicit ScopedDispatchObserver(DispatchObserver observer) { SetDispatchObserver(std::move(observer)); }
+  ~ScopedDispatchObserver() { SetDispatchObserver({}); }
+  ScopedDispatchObserver(const ScopedDispatchObserver&) = delete;
+  ScopedDispatchObserver& operator=(const ScopedDispatchObserver&) = delete;
+};
+
 // Calls of the dispatch entry so far (known handles or not): a host loop
 // tells from it whether a library call used any service.
 uint64_t DispatchCount();

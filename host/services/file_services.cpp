@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "host/services/dispatch.h"
@@ -324,7 +325,22 @@ int8_t FileServices::Copy(const char* from, const char* to) {
   if (a.empty() || b.empty()) return kHostBadPath;
   struct stat st;
   if (stat(a.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return kHostBadPath;
-  return CopyFile(a, b) ? kHostOk : kHostIoError;
+  uint64_t bytes = static_cast<uint64_t>(st.st_size);
+  if (!WithinWriteLimit(bytes)) return kHostIoError;
+  if (!CopyFile(a, b)) return kHostIoError;
+  Written(bytes);
+  return kHostOk;
+}
+
+bool FileServices::WithinWriteLimit(uint64_t bytes) {
+  if (write_limit_ == 0 || bytes <= write_limit_ - std::min(bytes_written_, write_limit_)) return true;
+  write_limit_reached_ = true;
+  return false;
+}
+
+void FileServices::Written(uint64_t bytes) {
+  bytes_written_ += bytes;
+  if (write_observer_) write_observer_(bytes_written_);
 }
 
 int8_t FileServices::MakeDir(const char* path) {
@@ -484,6 +500,7 @@ int8_t FileServices::Rename(const char* from, const char* to) {
 int8_t FileServices::Write(uint32_t handle, const FSP_WRITE_BLOCK* block) {
   auto it = open_.find(handle);
   if (it == open_.end() || it->second.is_listing) return kHostBadHandle;
+  if (!WithinWriteLimit(block->length)) return kHostIoError;
   const uint8_t* data = static_cast<const uint8_t*>(block->buffer);
   size_t done = 0;
   while (done < block->length) {
@@ -491,6 +508,7 @@ int8_t FileServices::Write(uint32_t handle, const FSP_WRITE_BLOCK* block) {
     if (n <= 0) return kHostIoError;
     done += static_cast<size_t>(n);
   }
+  Written(block->length);
   return kHostOk;
 }
 

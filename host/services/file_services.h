@@ -28,6 +28,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,6 +76,17 @@ class FileServices {
   // The `nth` next read delivers at most `count` bytes (status 0).
   void ShortRead(int nth, uint16_t count);
   void ClearFaults();
+
+  // A budget for everything written through the services (all files, the
+  // slot copy included), so that a runaway generation cannot fill the
+  // disk: a write that would pass `max_bytes` writes nothing and fails
+  // with kHostIoError, as a full disk would. 0 = no budget.
+  void LimitWrites(uint64_t max_bytes) { write_limit_ = max_bytes; }
+  // Called with the total after every write that was made.
+  void ObserveWrites(std::function<void(uint64_t total)> observer) { write_observer_ = std::move(observer); }
+  uint64_t bytes_written() const { return bytes_written_; }
+  // A write was refused for the budget.
+  bool write_limit_reached() const { return write_limit_reached_; }
 
   // Observed behaviour, for tests.
   int calls(int slot) const { return calls_[slot]; }
@@ -127,6 +139,13 @@ class FileServices {
   std::map<uint32_t, Open> open_;
   uint32_t next_handle_ = 1;
   uint64_t bytes_read_ = 0;
+  // True when `bytes` more may be written; records the refusal otherwise.
+  bool WithinWriteLimit(uint64_t bytes);
+  void Written(uint64_t bytes);
+  uint64_t bytes_written_ = 0;
+  uint64_t write_limit_ = 0;
+  bool write_limit_reached_ = false;
+  std::function<void(uint64_t)> write_observer_;
 };
 
 // MS-DOS packing of a time stamp (local time).

@@ -10,6 +10,9 @@
 
 namespace host {
 
+// Microseconds of the monotonic clock, for measuring how long a call took.
+uint64_t MonotonicMicroseconds();
+
 class TickClock {
  public:
   static constexpr uint32_t kFrequency = 1000000;  // ticks per second
