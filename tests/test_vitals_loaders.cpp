@@ -303,16 +303,23 @@ TEST(PlcTexts, FileFailures) {
       {"the first read fails", kFspRead, 1, false, "$TXT 1", kPlcReadFailed},
       {"the second read fails", kFspRead, 2, true, "$TXT 1" + std::string(600, ' '), kPlcReadFailed},
       {"a failed close loses nothing", kFspClose, 1, false, "$TXT 1", kPlcLoaded},
+      {"short reads with status 0 are not the end", -2, 0, false, "$TXT 1 3 \"" + std::string(700, 'w') + "\"",
+       kPlcLoaded},
   };
   for (const Case& c : cases) {
     PlcRig rig(8, 1000);
     if (c.file == "=") rig.box.Write("c:\\plc\\PLCS_ENG.TXT", "");
     else if (!c.file.empty()) rig.box.Write("c:\\plc\\PLCS_ENG.TXT", c.file);
-    if (c.slot >= 0) {
+    if (c.slot == -2) {
+      for (int i = 1; i <= 300; ++i) rig.box.files().ShortRead(i, 7);
+    } else if (c.slot >= 0) {
       if (c.dispatch) rig.box.files().FailDispatch(c.slot, c.nth);
       else rig.box.files().FailCall(c.slot, c.nth, -3);
     }
     EXPECT_EQ(rig.Load(9), c.result) << c.why;
+    if (c.slot == -2) {
+      EXPECT_EQ(rig.Texts(), (std::map<uint32_t, std::string>{{3, std::string(700, 'w')}})) << c.why;
+    }
     EXPECT_EQ(rig.box.files().calls(kFspClose), rig.box.files().calls(kFspOpen) - (c.slot == kFspOpen || c.file.empty()))
         << c.why;
     EXPECT_TRUE(rig.Intact()) << c.why;
