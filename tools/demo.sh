@@ -109,6 +109,10 @@ rm -rf out/path_frames
   --keys "15 down left 2125 down enter" > out/korekce.txt
 written+=("out/path_frames/" "out/table_form.png" "out/table_form_cs.png" "out/table_form.txt"
           "out/korekce.txt")
+# A technology screen with its picture after a typed value was handed over.
+"$hostsim" technol examples/technology.txt --screen 1 --picture 0=examples/tracer/torch.ppm \
+  --keys "12 point 5 next 260" --png out/technol.png > out/technol.txt
+written+=("out/technol.png" "out/technol.txt")
 # The language files installed in English over a sandbox copy of the example
 # system directory, both folders listed before and after.
 "$hostsim" install-language --sysdir examples/tracer/language/sys --cwd examples/tracer/language/cwd \

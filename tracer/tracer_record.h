@@ -143,7 +143,22 @@ struct STRUCT_TRACER {
   uint32_t prepareEditorHandle;  // service: prepare the editor buffer file
   uint32_t textToNumberHandle;   // service: numberInput -> *numberResult
   uint32_t numberToTextHandle;   // service: *numberValue -> numberText
-  uint8_t reserved560[63];
+  // --- technology screens
+  uint8_t* technolInput;         // host's input byte array
+  uint8_t* technolOutput;        // host's output byte array
+  uint8_t reserved568[12];
+  const char* technolText;       // the screen description
+  const uint8_t* technolPictures; // the description's picture data
+  uint8_t reserved588;
+  uint8_t technolInstance;       // 1, 2 or 3
+  uint8_t reserved590;
+  uint8_t* technolKey;           // instance 1's key; 0 written after reading
+  uint8_t* technolKeyModifier;   // instance 1's key modifier; cleared the same way
+  uint8_t reserved599[4];
+  uint32_t* textPosition;        // host's current text position (packed point)
+  uint8_t reserved607[4];
+  uint32_t technolTextOffset;    // added to technolText
+  uint8_t reserved615[8];
   uint32_t writeFixHandle;
 };
 #pragma pack(pop)
@@ -271,6 +286,15 @@ TRACER_AT(positionHandle, 248);
 TRACER_AT(axisValueHandle, 252);
 TRACER_AT(formStatus, 296);
 TRACER_AT(fixTableDir, 324);
+TRACER_AT(technolInput, 560);
+TRACER_AT(technolOutput, 564);
+TRACER_AT(technolText, 580);
+TRACER_AT(technolPictures, 584);
+TRACER_AT(technolInstance, 589);
+TRACER_AT(technolKey, 591);
+TRACER_AT(technolKeyModifier, 595);
+TRACER_AT(textPosition, 603);
+TRACER_AT(technolTextOffset, 611);
 TRACER_AT(writeFixHandle, 623);
 #undef TRACER_AT
 static_assert(sizeof(STRUCT_TRACER) == 627);

@@ -60,6 +60,10 @@ void DisplayServices::set_palette(int byte, uint8_t colour) {
   if (byte >= kDisplayPaletteFirst && byte <= kDisplayPaletteLast) block_[byte] = colour;
 }
 
+void DisplayServices::set_word(int word, uint32_t handle) {
+  if (word >= kDisplaySetColors && word <= kDisplayLastWord) memcpy(block_ + 4 * word, &handle, 4);
+}
+
 void DisplayServices::remove_word(int word) {
   if (word >= kDisplaySetColors && word <= kDisplayLastWord) memset(block_ + 4 * word, 0, 4);
 }
@@ -185,6 +189,8 @@ int DisplayServices::TextStyleCall(GdiCall& call, va_list args) {
   next.fg = static_cast<uint8_t>(fg);
   next.bg = static_cast<uint8_t>(bg);
   next.font = static_cast<int>(font);
+  next.face = ScreenFont(next.font);
+  if (mode_sizes_ && style_ == TextStyle::kForm) next.face = a[4] == 0 ? 0 : a[4] == 1 ? 1 : 2;
   call.columns = next.columns;
   call.rows = next.rows;
   call.fg = next.fg;
@@ -206,7 +212,7 @@ void DisplayServices::PutChar(uint8_t code) {
   }
   bool inside = (text_.columns < 0 || text_.column < text_.columns) && (text_.rows < 0 || text_.row < text_.rows);
   if (inside) {
-    int font = ScreenFont(text_.font);
+    int font = text_.face;
     const TextFace& face = FaceForGdiFont(font);
     screen_.DrawChar(text_.left + text_.column * face.cell_width, text_.top + text_.row * face.cell_height, code,
                      font, text_.fg, text_.bg);

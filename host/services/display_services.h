@@ -75,6 +75,12 @@ class DisplayServices {
   void set_palette(int byte, uint8_t colour);
   // Clears a word's handle (the host lacks that service).
   void remove_word(int word);
+  // Puts a handle of the caller's own service at a word (a screen's extra
+  // services, such as pictures).
+  void set_word(int word, uint32_t handle);
+  // Form style: the last argument of word 33 chooses the character size
+  // (2: 8 x 16, 0: 16 x 32, 1: 32 x 64), as the technology screens draw.
+  void set_mode_sizes(bool on) { mode_sizes_ = on; }
 
   TextStyle style() const { return style_; }
   Screen& screen() { return screen_; }
@@ -89,6 +95,7 @@ class DisplayServices {
     int columns = -1, rows = -1;     // extent; -1 = unbounded (form style)
     uint8_t fg = 7, bg = 255;
     int font = 2;
+    int face = 2;                    // the screen's font the characters take
   };
   using Handler = int (DisplayServices::*)(GdiCall&, va_list);
 
@@ -110,6 +117,7 @@ class DisplayServices {
   std::vector<uint32_t> handles_;
   uint8_t fg_ = 7;
   uint8_t bg_ = 0;
+  bool mode_sizes_ = false;
   TextCursor text_;
 };
 
