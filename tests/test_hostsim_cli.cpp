@@ -15,6 +15,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -81,6 +82,15 @@ class HostsimCli : public ::testing::Test {
     std::string tmpdir = TmpDir(row, n);
     if (row.tmpdir.empty()) fs::create_directories(tmpdir);
     std::vector<std::string> env = {"TMPDIR=" + tmpdir, "HOSTSIM_LIB_DIR=" TEST_LIB_DIR, "PATH=/usr/bin:/bin"};
+    // The sanitizers' and the emulator's settings go on to the child: a
+    // sanitizer build of hostsim started by the emulator without its address
+    // space limit spins in its start-up instead of running.
+    for (char** e = environ; *e; ++e) {
+      std::string_view v(*e);
+      if (v.starts_with("QEMU_") || v.starts_with("ASAN_OPTIONS=") ||
+          v.starts_with("UBSAN_OPTIONS=") || v.starts_with("LSAN_OPTIONS="))
+        env.emplace_back(v);
+    }
     std::vector<char*> argv, envp;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
