@@ -64,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   record.technolKey = key;
   record.technolKeyModifier = modifier;
   record.textPosition = position;
+  display.recorder().Clear();  // the host keeps no history across inputs
   if (instance >= 1 && instance <= 3) input[2 + instance - 1] = screen_number;
   TechnolPrefix(&g_state, &record);
   if (instance >= 1 && instance <= 3) input[8 + instance - 1] = 1;
