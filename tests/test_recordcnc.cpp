@@ -387,7 +387,10 @@ TEST(CncStateLoading, IsoProgramsFillTheTable) {
       {"G1 X1.2.3\n", "p.nc:1: bad number after X"},
       {"G1 X1\nG1 Y#2\n", "p.nc:2: unexpected character '#'"},
       {"G1 X300000\n", "p.nc:1: coordinate out of range"},
-      {"G1.5 X1\n", "p.nc:1: G word must be a whole number"},
+      {"G1.5 X1\n", "p.nc:1: G word must be a whole number from 0 to 999"},
+      // Beyond any int: refused before it is converted.
+      {"G11111111111 X1\n", "p.nc:1: G word must be a whole number from 0 to 999"},
+      {"G-1 X1\n", "p.nc:1: G word must be a whole number from 0 to 999"},
   };
   for (const Bad& b : bad) {
     EXPECT_FALSE(cnc.LoadIsoProgram(b.text, "p.nc", &error));

@@ -294,7 +294,8 @@ bool CncState::LoadIsoProgram(const std::string& text, const std::string& file, 
       double value;
       if (!ReadIsoNumber(&p, &value)) return fail(number, std::string("bad number after ") + letter);
       if (letter == 'G') {
-        if (value != floor(value)) return fail(number, "G word must be a whole number");
+        if (value != floor(value) || value < 0 || value > 999)
+          return fail(number, "G word must be a whole number from 0 to 999");
         int g = static_cast<int>(value);
         if (g >= 0 && g <= 3) s.motion = g;
         else if (g >= 17 && g <= 19) s.plane = g - 17;
