@@ -13,23 +13,6 @@
 
 namespace host {
 
-namespace {
-
-template <size_t N>
-void Guard(GuardedText<N>* g) {
-  memset(g->before, kGuardByte, kGuardBytes);
-  memset(g->after, kGuardByte, kGuardBytes);
-}
-
-template <size_t N>
-bool Intact(const GuardedText<N>& g) {
-  for (size_t i = 0; i < kGuardBytes; ++i)
-    if (g.before[i] != kGuardByte || g.after[i] != kGuardByte) return false;
-  return true;
-}
-
-}  // namespace
-
 ContourHost::ContourHost(TracerHost& tracer, FileServices& files) : tracer_(tracer), files_(files) {
   Guard(&program_path_);
   Guard(&number_text_);

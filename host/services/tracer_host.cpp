@@ -11,19 +11,6 @@ namespace host {
 namespace {
 
 template <size_t N>
-void Guard(GuardedText<N>* g) {
-  memset(g->before, kGuardByte, kGuardBytes);
-  memset(g->after, kGuardByte, kGuardBytes);
-}
-
-template <size_t N>
-bool Intact(const GuardedText<N>& g) {
-  for (size_t i = 0; i < kGuardBytes; ++i)
-    if (g.before[i] != kGuardByte || g.after[i] != kGuardByte) return false;
-  return true;
-}
-
-template <size_t N>
 void Put(GuardedText<N>* g, const std::string& text) {
   memset(g->text, 0, N);
   memcpy(g->text, text.data(), text.size() < N - 1 ? text.size() : N - 1);

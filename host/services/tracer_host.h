@@ -31,6 +31,7 @@
 
 #include <stdarg.h>
 #include <stdint.h>
+#include <string.h>
 
 #include <map>
 #include <string>
@@ -52,6 +53,20 @@ struct GuardedText {
   char text[N];
   uint8_t after[kGuardBytes];
 };
+
+template <size_t N>
+void Guard(GuardedText<N>* g) {
+  memset(g->before, kGuardByte, kGuardBytes);
+  memset(g->after, kGuardByte, kGuardBytes);
+}
+
+// True while no write has reached past either end of the text.
+template <size_t N>
+bool Intact(const GuardedText<N>& g) {
+  for (size_t i = 0; i < kGuardBytes; ++i)
+    if (g.before[i] != kGuardByte || g.after[i] != kGuardByte) return false;
+  return true;
+}
 
 class TracerHost {
  public:
