@@ -7,12 +7,10 @@
 
 #include "host/screen/font.h"
 #include "host/services/dispatch.h"
+#include "host/services/draw_calls.h"
 
 namespace host {
 namespace {
-
-int16_t Low(uint32_t packed) { return static_cast<int16_t>(packed & 0xFFFF); }
-int16_t High(uint32_t packed) { return static_cast<int16_t>(packed >> 16); }
 
 // Fonts 0 and 38 are the large face; the screen draws them as its font 0.
 int ScreenFont(int display_font) { return display_font == 0 || display_font == 38 ? 0 : 2; }
@@ -75,13 +73,7 @@ void DisplayServices::Register(int word, const char* name, int count, Handler ha
     call.word = word;
     call.service = name;
     call.count = given;
-    int result;
-    if (count >= 0 && given != count) {
-      call.error = "expects " + std::to_string(count) + " arguments, got " + std::to_string(given);
-      result = 0;
-    } else {
-      result = (this->*handler)(call, args);
-    }
+    int result = CountAccepted(call, count) ? (this->*handler)(call, args) : 0;
     call.result = result;
     recorder_.Record(std::move(call));
     return result;
@@ -91,38 +83,17 @@ void DisplayServices::Register(int word, const char* name, int count, Handler ha
 }
 
 int DisplayServices::SetColors(GdiCall& call, va_list args) {
-  uint32_t fg = va_arg(args, uint32_t), bg = va_arg(args, uint32_t);
-  call.args = {fg, bg};
-  fg_ = static_cast<uint8_t>(fg);
-  bg_ = static_cast<uint8_t>(bg);
-  call.fg = fg_;
-  call.bg = bg_;
+  DecodeColors(call, args, &fg_, &bg_);
   return 1;
 }
 
 int DisplayServices::Fill(GdiCall& call, va_list args) {
-  uint32_t at = va_arg(args, uint32_t), size = va_arg(args, uint32_t);
-  call.args = {at, size};
-  call.x = Low(at);
-  call.y = High(at);
-  call.w = Low(size);
-  call.h = High(size);
-  call.fg = fg_;
-  screen_.FillRect(call.x, call.y, call.w, call.h, fg_);
+  DrawFill(screen_, call, args, fg_);
   return 1;
 }
 
 int DisplayServices::Line(GdiCall& call, va_list args) {
-  uint32_t from = va_arg(args, uint32_t), to = va_arg(args, uint32_t);
-  uint32_t pattern = va_arg(args, uint32_t);
-  call.args = {from, to, pattern};
-  call.x = Low(from);
-  call.y = High(from);
-  call.x2 = Low(to);
-  call.y2 = High(to);
-  call.pattern = static_cast<uint16_t>(pattern);
-  call.fg = fg_;
-  screen_.Line(call.x, call.y, call.x2, call.y2, static_cast<uint16_t>(pattern), fg_);
+  DrawLine(screen_, call, args, fg_);
   return 1;
 }
 
@@ -130,12 +101,12 @@ int DisplayServices::Arc(GdiCall& call, va_list args) {
   uint32_t centre = va_arg(args, uint32_t), start = va_arg(args, uint32_t);
   uint32_t end = va_arg(args, uint32_t), last = va_arg(args, uint32_t);
   call.args = {centre, start, end, last};
-  call.x = Low(centre);
-  call.y = High(centre);
-  call.x2 = Low(start);
-  call.y2 = High(start);
-  call.x3 = Low(end);
-  call.y3 = High(end);
+  call.x = PackedX(centre);
+  call.y = PackedY(centre);
+  call.x2 = PackedX(start);
+  call.y2 = PackedY(start);
+  call.x3 = PackedX(end);
+  call.y3 = PackedY(end);
   call.value = static_cast<int>(last);
   call.fg = fg_;
   // Angles as seen on the screen: y grows downwards, so it is negated.
@@ -184,8 +155,8 @@ int DisplayServices::TextStyleCall(GdiCall& call, va_list args) {
     fg = a[2];
     bg = a[3];
   }
-  next.left = call.x = Low(a[0]);
-  next.top = call.y = High(a[0]);
+  next.left = call.x = PackedX(a[0]);
+  next.top = call.y = PackedY(a[0]);
   next.fg = static_cast<uint8_t>(fg);
   next.bg = static_cast<uint8_t>(bg);
   next.font = static_cast<int>(font);
@@ -221,14 +192,9 @@ void DisplayServices::PutChar(uint8_t code) {
 }
 
 int DisplayServices::WriteText(GdiCall& call, va_list args) {
-  const char* text = va_arg(args, const char*);
-  call.args = {reinterpret_cast<uint32_t>(text)};
-  if (text == nullptr) {
-    call.error = "null text";
-    return 0;
-  }
-  size_t length = strnlen(text, kMaxText);
-  call.text.assign(text, length);
+  size_t length = 0;
+  const char* text = DecodeText(call, args, kMaxText, &length);
+  if (text == nullptr) return 0;
   call.x = text_.left;
   call.y = text_.top;
   for (size_t i = 0; i < length; ++i) PutChar(static_cast<uint8_t>(text[i]));
@@ -236,11 +202,7 @@ int DisplayServices::WriteText(GdiCall& call, va_list args) {
 }
 
 int DisplayServices::WriteChar(GdiCall& call, va_list args) {
-  uint32_t c = va_arg(args, uint32_t);
-  call.args = {c};
-  call.value = static_cast<int>(c & 0xFF);
-  call.text.assign(1, static_cast<char>(c & 0xFF));
-  PutChar(static_cast<uint8_t>(c));
+  PutChar(DecodeChar(call, args));
   return 1;
 }
 

@@ -1,18 +1,13 @@
 #include "host/services/graphics_services.h"
 
-#include <string.h>
-
 #include <algorithm>
-#include <string>
 
 #include "host/services/dispatch.h"
+#include "host/services/draw_calls.h"
 #include "host/screen/font.h"
 
 namespace host {
 namespace {
-
-int16_t Low(uint32_t packed) { return static_cast<int16_t>(packed & 0xFFFF); }
-int16_t High(uint32_t packed) { return static_cast<int16_t>(packed >> 16); }
 
 // The longest text a single GdiWriteText reads: a text box holds at most
 // 255 x 255 cells, so anything beyond is never shown.
@@ -51,13 +46,7 @@ void GraphicsServices::Register(int slot, const char* name, int count, Handler h
     call.slot = slot;
     call.service = name;
     call.count = given;
-    int result;
-    if (given != count) {
-      call.error = "expects " + std::to_string(count) + " arguments, got " + std::to_string(given);
-      result = 0;
-    } else {
-      result = (this->*handler)(call, args);
-    }
+    int result = CountAccepted(call, count) ? (this->*handler)(call, args) : 0;
     call.result = result;
     ++calls_;
     recorder_.Record(std::move(call));
@@ -68,24 +57,12 @@ void GraphicsServices::Register(int slot, const char* name, int count, Handler h
 }
 
 int GraphicsServices::SetColors(GdiCall& call, va_list args) {
-  uint32_t fg = va_arg(args, uint32_t), bg = va_arg(args, uint32_t);
-  call.args = {fg, bg};
-  fg_ = static_cast<uint8_t>(fg);
-  bg_ = static_cast<uint8_t>(bg);
-  call.fg = fg_;
-  call.bg = bg_;
+  DecodeColors(call, args, &fg_, &bg_);
   return 1;
 }
 
 int GraphicsServices::FillRect(GdiCall& call, va_list args) {
-  uint32_t at = va_arg(args, uint32_t), size = va_arg(args, uint32_t);
-  call.args = {at, size};
-  call.x = Low(at);
-  call.y = High(at);
-  call.w = Low(size);
-  call.h = High(size);
-  call.fg = fg_;
-  screen_.FillRect(call.x, call.y, call.w, call.h, fg_);
+  DrawFill(screen_, call, args, fg_);
   return 1;
 }
 
@@ -98,16 +75,7 @@ int GraphicsServices::SetXorMode(GdiCall& call, va_list args) {
 }
 
 int GraphicsServices::Line(GdiCall& call, va_list args) {
-  uint32_t from = va_arg(args, uint32_t), to = va_arg(args, uint32_t);
-  uint32_t pattern = va_arg(args, uint32_t);
-  call.args = {from, to, pattern};
-  call.x = Low(from);
-  call.y = High(from);
-  call.x2 = Low(to);
-  call.y2 = High(to);
-  call.pattern = static_cast<uint16_t>(pattern);
-  call.fg = fg_;
-  screen_.Line(call.x, call.y, call.x2, call.y2, static_cast<uint16_t>(pattern), fg_);
+  DrawLine(screen_, call, args, fg_);
   return 1;
 }
 
@@ -115,12 +83,12 @@ int GraphicsServices::Triangle(GdiCall& call, va_list args) {
   uint32_t a = va_arg(args, uint32_t), b = va_arg(args, uint32_t), c = va_arg(args, uint32_t);
   uint32_t pattern = va_arg(args, uint32_t);
   call.args = {a, b, c, pattern};
-  call.x = Low(a);
-  call.y = High(a);
-  call.x2 = Low(b);
-  call.y2 = High(b);
-  call.x3 = Low(c);
-  call.y3 = High(c);
+  call.x = PackedX(a);
+  call.y = PackedY(a);
+  call.x2 = PackedX(b);
+  call.y2 = PackedY(b);
+  call.x3 = PackedX(c);
+  call.y3 = PackedY(c);
   call.pattern = static_cast<uint16_t>(pattern);
   call.fg = fg_;
   screen_.Triangle(call.x, call.y, call.x2, call.y2, call.x3, call.y3, fg_);
@@ -133,10 +101,10 @@ uint32_t DecodeSavedArea(GdiCall& call, va_list args) {
   uint32_t at = va_arg(args, uint32_t), size = va_arg(args, uint32_t);
   uint32_t buffer = reinterpret_cast<uint32_t>(va_arg(args, void*));
   call.args = {at, size, buffer};
-  call.x = Low(at);
-  call.y = High(at);
-  call.w = Low(size);
-  call.h = High(size);
+  call.x = PackedX(at);
+  call.y = PackedY(at);
+  call.w = PackedX(size);
+  call.h = PackedY(size);
   call.buffer = buffer;
   return buffer;
 }
@@ -183,8 +151,8 @@ int GraphicsServices::OpenTextBox(GdiCall& call, va_list args) {
   uint32_t fg = va_arg(args, uint32_t), bg = va_arg(args, uint32_t);
   uint32_t font = va_arg(args, uint32_t);
   call.args = {at, cells, fg, bg, font};
-  box_.x = call.x = Low(at);
-  box_.y = call.y = High(at);
+  box_.x = call.x = PackedX(at);
+  box_.y = call.y = PackedY(at);
   box_.columns = call.columns = static_cast<int>(cells & 0xFF);
   box_.rows = call.rows = static_cast<int>((cells >> 8) & 0xFF);
   box_.fg = static_cast<uint8_t>(fg);
@@ -218,24 +186,15 @@ void GraphicsServices::PutChar(uint8_t code) {
 }
 
 int GraphicsServices::WriteText(GdiCall& call, va_list args) {
-  const char* text = va_arg(args, const char*);
-  call.args = {reinterpret_cast<uint32_t>(text)};
-  if (text == nullptr) {
-    call.error = "null text";
-    return 0;
-  }
-  size_t length = strnlen(text, kMaxText);
-  call.text.assign(text, length);
+  size_t length = 0;
+  const char* text = DecodeText(call, args, kMaxText, &length);
+  if (text == nullptr) return 0;
   for (size_t i = 0; i < length; ++i) PutChar(static_cast<uint8_t>(text[i]));
   return 1;
 }
 
 int GraphicsServices::WriteChar(GdiCall& call, va_list args) {
-  uint32_t c = va_arg(args, uint32_t);
-  call.args = {c};
-  call.value = static_cast<int>(c & 0xFF);
-  call.text.assign(1, static_cast<char>(c & 0xFF));
-  PutChar(static_cast<uint8_t>(c));
+  PutChar(DecodeChar(call, args));
   return 1;
 }
 
