@@ -2,6 +2,7 @@
 #include "anvil/can_recording.h"
 
 #include "bridge/fsp.h"
+#include "bridge/hex_digits.h"
 
 namespace anvil {
 namespace {
@@ -15,11 +16,6 @@ void AppendRight(TextBuffer* b, uint32_t value, uint32_t width) {
   TextAppendUnsigned(&d, value);
   if (d.length < width) TextAppendRepeat(b, ' ', width - d.length);
   TextAppend(b, digits);
-}
-
-void AppendHex(TextBuffer* b, uint32_t value, uint32_t digits) {
-  static const char kHex[] = "0123456789ABCDEF";
-  for (uint32_t i = digits; i > 0; --i) TextAppendChar(b, kHex[(value >> (4 * (i - 1))) & 0xF]);
 }
 
 void Close(CanRecording* r) {
@@ -40,12 +36,12 @@ void CanFormatLine(const CanPacket& p, bool tabs, TextBuffer* b) {
   if (tabs) {
     TextAppendUnsigned(b, p.time);
     TextAppendChar(b, '\t');
-    AppendHex(b, p.id, 4);
+    TextAppendHex(b, p.id, 4);
     TextAppendChar(b, '\t');
     TextAppendUnsigned(b, length);
     for (uint32_t i = 0; i < 8; ++i) {
       TextAppendChar(b, '\t');
-      if (i < length) AppendHex(b, p.data[i], 2);
+      if (i < length) TextAppendHex(b, p.data[i], 2);
       else TextAppendChar(b, ' ');
     }
     TextAppendChar(b, '\t');
@@ -53,12 +49,12 @@ void CanFormatLine(const CanPacket& p, bool tabs, TextBuffer* b) {
   } else {
     AppendRight(b, p.time, 10);
     TextAppendChar(b, ' ');
-    AppendHex(b, p.id, 4);
+    TextAppendHex(b, p.id, 4);
     TextAppend(b, "   ");
     TextAppendUnsigned(b, length);
     for (uint32_t i = 0; i < 8; ++i) {
       TextAppendChar(b, ' ');
-      if (i < length) AppendHex(b, p.data[i], 2);
+      if (i < length) TextAppendHex(b, p.data[i], 2);
       else TextAppend(b, "  ");
     }
     TextAppendChar(b, ' ');

@@ -5,6 +5,7 @@
 #include "anvil/anvil_init.h"
 #include "anvil/can_monitor.h"
 #include "bridge/gdi.h"
+#include "bridge/hex_digits.h"
 #include "bridge/localization.h"
 #include "bridge/text_buffer.h"
 
@@ -41,11 +42,6 @@ void Write(const Frame& f, int32_t x, int32_t y, uint32_t columns, uint8_t fg, u
   GdiTextBlank();
 }
 
-void AppendHex(TextBuffer* b, uint32_t value, uint32_t digits) {
-  static const char kHex[] = "0123456789ABCDEF";
-  for (uint32_t i = digits; i > 0; --i) TextAppendChar(b, kHex[(value >> (4 * (i - 1))) & 0xF]);
-}
-
 void AppendRight(TextBuffer* b, uint32_t value) {
   char digits[12];
   TextBuffer d = MakeTextBuffer(digits, sizeof digits);
@@ -56,12 +52,12 @@ void AppendRight(TextBuffer* b, uint32_t value) {
 
 void PacketLine(const CanPacket& p, TextBuffer* b) {
   uint32_t length = p.length > 8 ? 8 : p.length;
-  AppendHex(b, p.id, 4);
+  TextAppendHex(b, p.id, 4);
   TextAppend(b, "   ");
   TextAppendUnsigned(b, length);
   for (uint32_t i = 0; i < 8; ++i) {
     TextAppendChar(b, ' ');
-    if (i < length) AppendHex(b, p.data[i], 2);
+    if (i < length) TextAppendHex(b, p.data[i], 2);
     else TextAppend(b, "  ");
   }
   for (uint32_t value : {p.period, p.count, p.period_max}) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 
+#include "bridge/hex_digits.h"
 #include "tests/support/vitals_host.h"
 #include "vitals/bcd_text.h"
 
@@ -85,6 +86,24 @@ TEST(VitalsBcd, DigitsSignAndDecimals) {
     TextBuffer b = MakeTextBuffer(text, sizeof text);
     AppendBcd(&b, c.bcd, c.decimals);
     EXPECT_STREQ(text, c.text) << std::hex << c.bcd << " " << c.decimals;
+  }
+}
+
+TEST(VitalsBcd, HexadecimalFields) {
+  struct Case {
+    uint32_t value, digits;
+    const char* text;
+  } cases[] = {
+      {0x1A2B, 4, "1A2B"}, {0xF, 1, "F"},  // upper case, most significant first
+      {0x5, 3, "005"},                    // leading zeros fill the field
+      {0xABCDE, 2, "DE"},                 // only the low digits: the field never grows
+      {0xFFFFFFFF, 8, "FFFFFFFF"}, {0x7, 0, ""},
+  };
+  for (const Case& c : cases) {
+    char text[16];
+    TextBuffer b = MakeTextBuffer(text, sizeof text);
+    TextAppendHex(&b, c.value, c.digits);
+    EXPECT_STREQ(text, c.text) << std::hex << c.value << " " << c.digits;
   }
 }
 

@@ -1,8 +1,6 @@
 #include "vitals/bcd_text.h"
 
-namespace {
-const char kHex[] = "0123456789ABCDEF";
-}  // namespace
+#include "bridge/hex_digits.h"
 
 void AppendBcd(TextBuffer* b, uint32_t bcd, uint32_t decimals) {
   uint32_t magnitude = bcd & 0x7FFFFFFFu;
@@ -12,7 +10,7 @@ void AppendBcd(TextBuffer* b, uint32_t bcd, uint32_t decimals) {
   for (int shift = 28; shift >= 0; shift -= 4) {
     uint32_t digit = (magnitude >> shift) & 0xF;
     if (digit != 0) started = true;
-    if (started) digits[n++] = kHex[digit];
+    if (started) digits[n++] = HexDigit(digit);
   }
   if (n == 0) {
     TextAppend(b, "0.");

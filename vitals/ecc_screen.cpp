@@ -1,5 +1,6 @@
 #include "vitals/ecc_screen.h"
 
+#include "bridge/hex_digits.h"
 #include "vitals/screen_fields.h"
 #include "vitals/screen_layout.h"
 #include "vitals/vitals_service.h"
@@ -30,7 +31,7 @@ const char* Enabled(uint8_t flag) { return flag != 0 ? "Enabled " : "Disabled"; 
 void Hex(const ScreenArea& a, int row, uint32_t value) {
   char text[8];
   TextBuffer b = MakeTextBuffer(text, sizeof text);
-  AppendHex(&b, value, 4);
+  TextAppendHex(&b, value, 4);
   AreaText(a, kValue, row, text);
 }
 

@@ -2,6 +2,7 @@
 
 #include "bridge/display.h"
 #include "bridge/gdi.h"
+#include "bridge/hex_digits.h"
 #include "bridge/localization.h"
 #include "bridge/recordcnc.h"
 #include "vitals/bcd_text.h"
@@ -152,19 +153,17 @@ void PanelStep(PanelState* s, uint32_t step) {
   const Panel p{s->record};
   char text[24];
   TextBuffer b = MakeTextBuffer(text, sizeof text);
-  const char kHex[] = "0123456789ABCDEF";
   switch (step) {
     case 1: case 2: case 3:
       StepItem(s, p, step - 1);
       break;
     case 4:  // current shift
-      TextAppendChar(&b, kHex[p.tech(kTechShift) & 0xF]);
+      TextAppendHex(&b, p.tech(kTechShift), 1);
       Value(kShortValueX, RowY(p, 5), 1, text, Ink());
       break;
     case 5: {  // correction number, two BCD digits
       uint8_t number = p.tech(kTechCorrection);
-      TextAppendChar(&b, kHex[number >> 4]);
-      TextAppendChar(&b, kHex[number & 0xF]);
+      TextAppendHex(&b, number, 2);
       s->correction = BcdByteValue(number);
       Value(kShortValueX, RowY(p, 6), 2, text, Ink());
       break;
@@ -173,7 +172,7 @@ void PanelStep(PanelState* s, uint32_t step) {
       uint32_t digit = p.tech(kTechDigit) & 0xF;
       bool swap = p.r->digit_swap != nullptr && ((*p.r->digit_swap >> 8) & 0xF) != 0;
       uint32_t shown = swap && digit == 1 ? 2 : swap && digit == 2 ? 1 : digit;
-      TextAppendChar(&b, kHex[shown]);
+      TextAppendHex(&b, shown, 1);
       Value(kShortValueX, RowY(p, 7), 1, text, Ink());
       b = MakeTextBuffer(text, sizeof text);
       if (digit == 0 || s->correction >= kPanelCorrectionCount) TextAppend(&b, "0.0");
@@ -185,7 +184,7 @@ void PanelStep(PanelState* s, uint32_t step) {
       if (p.mode() == 1) break;
       uint16_t status = p.status();
       TextAppendChar(&b, '&');
-      for (int shift = 12; shift >= 0; shift -= 4) TextAppendChar(&b, kHex[(status >> shift) & 0xF]);
+      TextAppendHex(&b, status, 4);
       Value(kValueX, RowY(p, 9), 5, text, Ink());
       break;
     }

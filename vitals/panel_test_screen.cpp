@@ -1,5 +1,6 @@
 #include "vitals/panel_test_screen.h"
 
+#include "bridge/hex_digits.h"
 #include "bridge/localization.h"
 #include "vitals/host_layout.h"
 #include "vitals/host_read.h"
@@ -39,9 +40,9 @@ void AppendCell(TextBuffer* b, uint8_t in, uint8_t out, int row) {
     TextAppend(b, "  ");
     return;
   }
-  AppendHex(b, in, 2);
+  TextAppendHex(b, in, 2);
   TextAppendChar(b, '/');
-  AppendHex(b, out, 2);
+  TextAppendHex(b, out, 2);
   TextAppendChar(b, ' ');
 }
 

@@ -1,5 +1,6 @@
 #include "vitals/port_screen.h"
 
+#include "bridge/hex_digits.h"
 #include "bridge/localization.h"
 #include "vitals/host_layout.h"
 #include "bridge/gdi.h"
@@ -88,13 +89,13 @@ void PaintRow(const uint8_t* memory, const PortRow& row, int x, int line, bool a
   TextBuffer b = MakeTextBuffer(text, sizeof text);
   if (row.group && alternative) {
     for (uint32_t k = 0; k < 3; ++k) {
-      AppendHex(&b, HostValue<uint8_t>(memory, row.offset + k), 2);
+      TextAppendHex(&b, HostValue<uint8_t>(memory, row.offset + k), 2);
       TextAppendChar(&b, ' ');
     }
   } else {
     AppendBits(&b, value, 8);
     TextAppendChar(&b, ' ');
-    AppendHex(&b, value, 2);
+    TextAppendHex(&b, value, 2);
   }
   while (b.length < kRowWidth - kBits) TextAppendChar(&b, ' ');
   Text(x + kCharWidth * kBits, line, AreaInk(), AreaPaper(), text, kRowWidth - kBits);

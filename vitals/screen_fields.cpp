@@ -1,8 +1,6 @@
 #include "vitals/screen_fields.h"
 
 namespace {
-const char kHexDigits[] = "0123456789ABCDEF";
-
 // Digits of `magnitude`, least significant first; returns their count.
 uint32_t Digits(uint32_t magnitude, char digits[10]) {
   uint32_t n = 0;
@@ -34,10 +32,6 @@ void AppendZeroPadded(TextBuffer* b, uint32_t value, uint32_t width) {
 void AppendSignedPadded(TextBuffer* b, int32_t value, uint32_t width) {
   TextAppendChar(b, value < 0 ? '-' : '+');
   AppendZeroPadded(b, Magnitude(value), width);
-}
-
-void AppendHex(TextBuffer* b, uint32_t value, uint32_t digits) {
-  for (uint32_t i = digits; i > 0; --i) TextAppendChar(b, kHexDigits[(value >> (4 * (i - 1))) & 0xF]);
 }
 
 void AppendBits(TextBuffer* b, uint32_t value, uint32_t count) {

@@ -1,5 +1,6 @@
 // Fixed-width fields of the diagnostic screens: numbers padded with zeros,
-// bit strings, hexadecimal bytes and the ten-character thousandths field.
+// bit strings and the ten-character thousandths field (hexadecimal fields:
+// TextAppendHex).
 // Every function writes exactly its field's width, so a value can never
 // spill into the next field.
 #pragma once
@@ -13,8 +14,6 @@
 void AppendZeroPadded(TextBuffer* b, uint32_t value, uint32_t width);
 // '-' or '+' and then `width` digits as above.
 void AppendSignedPadded(TextBuffer* b, int32_t value, uint32_t width);
-// `digits` upper-case hexadecimal digits of the low bits of `value`.
-void AppendHex(TextBuffer* b, uint32_t value, uint32_t digits);
 // Bits `count - 1` down to 0 as '1' and '0'.
 void AppendBits(TextBuffer* b, uint32_t value, uint32_t count);
 

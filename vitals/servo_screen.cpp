@@ -1,6 +1,7 @@
 #include "vitals/servo_screen.h"
 
 #include "bridge/gdi.h"
+#include "bridge/hex_digits.h"
 #include "bridge/localization.h"
 #include "vitals/host_read.h"
 #include "vitals/screen_fields.h"
@@ -61,7 +62,7 @@ void ServoData(const _DGSERVO* record) {
     else Text(x + kCharWidth * kStat, y, Colour(BARVA_TMAVSI), AreaPaper(), "Off", 3);
     char link[4];
     TextBuffer b = MakeTextBuffer(link, sizeof link);
-    AppendHex(&b, HostValue<uint8_t>(p.links, 2 * c), 2);
+    TextAppendHex(&b, HostValue<uint8_t>(p.links, 2 * c), 2);
     Text(x + kCharWidth * kLink, y, AreaInk(), AreaPaper(), link, 2);
     auto value = [c](const int32_t* values) {
       return HostValue<int32_t>(reinterpret_cast<const uint8_t*>(values), 4 * c);

@@ -1,5 +1,6 @@
 #include "vitals/slm_screen.h"
 
+#include "bridge/hex_digits.h"
 #include "bridge/localization.h"
 #include "vitals/host_layout.h"
 #include "vitals/host_read.h"
@@ -162,7 +163,7 @@ void SlmData(SlmState* s, _DGSLM* record) {
     Number(a, kDriveValue, kRowDrive + k, HostValue<uint16_t>(base, block + kDriveOffsets[k]), 5);
   char version[8];
   TextBuffer vb = MakeTextBuffer(version, sizeof version);
-  AppendHex(&vb, HostValue<uint16_t>(base, block + 158), 4);
+  TextAppendHex(&vb, HostValue<uint16_t>(base, block + 158), 4);
   AreaText(a, kDriveValue, kRowVersion, version);
   Number(a, kDriveValue, kRowReference, HostValue<uint16_t>(base, kSlmReference + 2 * c), 5);
   AreaText(a, kSwitchValue, kRowReference, Flag(HostValue<uint8_t>(base, kSlmReferenceSwitch + c) != 0));
