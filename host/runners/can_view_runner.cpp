@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "host/runners/drawing_library.h"
+
 namespace host {
 
 CanViewRunner::CanViewRunner(FileServices& files, Screen& screen, const volatile uint32_t* ticks,
@@ -13,22 +15,14 @@ CanViewRunner::CanViewRunner(FileServices& files, Screen& screen, const volatile
 
 bool CanViewRunner::Load(const CanViewOptions& o, std::string* error) {
   if (!library_.Open(LibraryPath("Anvil"), error)) return false;
-  auto fsp_init = library_.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
-  auto gdi_init = library_.Bind<int (*)(const GDI_INIT_PARAMS*)>("GDIInit");
-  auto loc_init = library_.Bind<int (*)(const void*, uint32_t)>("LocalizationInit");
   data_ = library_.Bind<CanFn>("CanData");
   start_ = library_.Bind<CanFn>("CanViewStart");
   cont_ = library_.Bind<CanFn>("CanViewCont");
-  if (!fsp_init || !gdi_init || !loc_init || !data_ || !start_ || !cont_) {
+  if (!data_ || !start_ || !cont_) {
     *error = "the Anvil library lacks the CAN monitor's exports";
     return false;
   }
-  fsp_init(&files_.table());
-  gdi_init(&graphics_.table());
-  if (!loc_init(nullptr, o.language)) {
-    *error = "Anvil has no texts in language " + std::to_string(o.language);
-    return false;
-  }
+  if (!InitDrawingLibrary(library_, "Anvil", &files_.table(), &graphics_.table(), o.language, error)) return false;
   anvil_.SetSystemDirectory(o.system_directory);
   r766() = o.r766;
   if (anvil_.Initialise(library_) < 0) {

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "host/runners/drawing_library.h"
 #include "host/services/dispatch.h"
 
 namespace host {
@@ -66,21 +67,13 @@ FilePanelRunner::FilePanelRunner(FileServices& files, Screen& screen, const vola
 
 bool FilePanelRunner::Load(const FilePanelOptions& o, std::string* error) {
   if (!library_.Open(LibraryPath("Anvil"), error)) return false;
-  auto fsp_init = library_.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
-  auto gdi_init = library_.Bind<int (*)(const GDI_INIT_PARAMS*)>("GDIInit");
-  auto loc_init = library_.Bind<int (*)(const void*, uint32_t)>("LocalizationInit");
   start_ = library_.Bind<DirFn>("DirStart");
   cont_ = library_.Bind<DirFn>("DirCont");
-  if (!fsp_init || !gdi_init || !loc_init || !start_ || !cont_) {
+  if (!start_ || !cont_) {
     *error = "the Anvil library lacks the file manager's exports";
     return false;
   }
-  fsp_init(&files_.table());
-  gdi_init(&graphics_.table());
-  if (!loc_init(nullptr, o.language)) {
-    *error = "Anvil has no texts in language " + std::to_string(o.language);
-    return false;
-  }
+  if (!InitDrawingLibrary(library_, "Anvil", &files_.table(), &graphics_.table(), o.language, error)) return false;
   anvil_.SetSystemDirectory(o.system_directory);
   anvil_.SetSortPreset(o.preset);
   if (o.word769_set) anvil_.cnc_record()[769] = o.word769;

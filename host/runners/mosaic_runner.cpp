@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "host/runners/drawing_library.h"
+
 namespace host {
 
 uint32_t EncodeBcd(int64_t value) {
@@ -27,18 +29,7 @@ MosaicRunner::MosaicRunner(DisplayServices& display, HostMemory& memory) : memor
 
 bool MosaicRunner::Load(FileServices& files, uint32_t language, std::string* error) {
   if (!library_.Open(LibraryPath("Mosaic"), error)) return false;
-  auto fsp_init = library_.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
-  auto loc_init = library_.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
-  if (fsp_init == nullptr || loc_init == nullptr) {
-    *error = "libMosaic lacks FSPInit or LocalizationInit";
-    return false;
-  }
-  fsp_init(&files.table());
-  if (loc_init(nullptr, language) == 0) {
-    *error = "libMosaic has no texts in language " + std::to_string(language);
-    return false;
-  }
-  return true;
+  return InitDrawingLibrary(library_, "libMosaic", &files.table(), nullptr, language, error);
 }
 
 void MosaicRunner::SetCorrection(int32_t eighths) { memory_.Set<int32_t>(kMemHeightCorrection2, eighths); }

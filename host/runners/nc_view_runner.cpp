@@ -1,6 +1,7 @@
 #include "host/runners/nc_view_runner.h"
 
 #include "bridge/gdi.h"
+#include "host/runners/drawing_library.h"
 #include "host/services/cnc_state.h"
 
 namespace host {
@@ -10,20 +11,14 @@ NcViewRunner::NcViewRunner(Screen& screen, uint32_t pool_size)
 
 bool NcViewRunner::Load(uint32_t language, std::string* error) {
   if (!library_.Open(LibraryPath("Anvil"), error)) return false;
-  auto gdi_init = library_.Bind<int (*)(const GDI_INIT_PARAMS*)>("GDIInit");
-  auto loc_init = library_.Bind<int (*)(const void*, uint32_t)>("LocalizationInit");
   init_ = library_.Bind<NcFn>("NcViewInit");
   start_ = library_.Bind<NcFn>("NcViewStart");
   cont_ = library_.Bind<NcFn>("NcViewCont");
-  if (!gdi_init || !loc_init || !init_ || !start_ || !cont_) {
+  if (!init_ || !start_ || !cont_) {
     *error = "the Anvil library lacks the NC program viewer's exports";
     return false;
   }
-  gdi_init(&graphics_.table());
-  if (!loc_init(nullptr, language)) {
-    *error = "Anvil has no texts in language " + std::to_string(language);
-    return false;
-  }
+  if (!InitDrawingLibrary(library_, "Anvil", nullptr, &graphics_.table(), language, error)) return false;
   if (anvil_.Initialise(library_) < 0) {
     *error = "the Anvil library lacks AnvilInit";
     return false;

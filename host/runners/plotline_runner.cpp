@@ -23,7 +23,7 @@ bool PlotlineRunner::Load(const PlotlineOptions& options, std::string* error) {
     if (error) *error = options.library + " lacks the path view exports";
     return false;
   }
-  if (!InitDrawingLibrary(library_, options.library, files_.table(), graphics_.table(), options.language, error))
+  if (!InitDrawingLibrary(library_, options.library, &files_.table(), &graphics_.table(), options.language, error))
     return false;
   cnc_init(cnc_.record());
 

@@ -67,7 +67,7 @@ bool PreprocessRunner::Load(const PreprocessOptions& options, std::string* error
     if (error) *error = options.library + " lacks the preprocessor exports";
     return false;
   }
-  if (!InitDrawingLibrary(library_, options.library, files_.table(), graphics_.table(), options.language, error))
+  if (!InitDrawingLibrary(library_, options.library, &files_.table(), &graphics_.table(), options.language, error))
     return false;
   info_ = PREPROC_INFO{};
   info_.source_path = options_.source_dos_path.c_str();

@@ -2,6 +2,8 @@
 
 #include <ctype.h>
 
+#include "host/runners/drawing_library.h"
+
 namespace host {
 
 const KeyTable kFormKeys = {{
@@ -85,18 +87,7 @@ uint8_t FormLeaveKey(TracerForm form) { return kLeaveKeys[static_cast<int>(form)
 
 bool TracerRunner::Load(uint32_t language, std::string* error) {
   if (!library_.Open(LibraryPath("Tracer"), error)) return false;
-  auto fsp_init = library_.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
-  auto loc_init = library_.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
-  if (fsp_init == nullptr || loc_init == nullptr) {
-    *error = "libTracer lacks FSPInit or LocalizationInit";
-    return false;
-  }
-  fsp_init(&files_.table());
-  if (loc_init(nullptr, language) == 0) {
-    *error = "libTracer has no texts in language " + std::to_string(language);
-    return false;
-  }
-  return true;
+  return InitDrawingLibrary(library_, "libTracer", &files_.table(), nullptr, language, error);
 }
 
 TracerRunner::Export TracerRunner::Bind(const std::string& name) const {

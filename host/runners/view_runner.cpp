@@ -22,7 +22,7 @@ bool ViewRunner::Load(const ViewOptions& options, std::string* error) {
     if (error) *error = options.library + " lacks the view exports";
     return false;
   }
-  if (!InitDrawingLibrary(library_, options.library, files_.table(), graphics_.table(), options.language, error))
+  if (!InitDrawingLibrary(library_, options.library, &files_.table(), &graphics_.table(), options.language, error))
     return false;
   info_ = VIEW_INFO{};
   info_.path = options_.program_dos_path.c_str();
