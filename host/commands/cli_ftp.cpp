@@ -13,6 +13,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -64,6 +65,16 @@ const char* ErrorText(int code) {
 }
 
 double Seconds() { return static_cast<double>(MonotonicMicroseconds()) / 1e6; }
+
+// Processor time of this process (user and system). With --spin the
+// process never blocks, so the wall-clock time beyond it is time it waited
+// for a processor: the share a loaded machine takes from a transfer.
+double ProcessorSeconds() {
+  rusage u;
+  if (getrusage(RUSAGE_SELF, &u) != 0) return 0;
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
 
 // The reports of the running operation.
 struct Reports {
@@ -241,6 +252,7 @@ int Ftp(const ParsedArgs& args) {
     const std::string& op = operations[i];
     begin();
     double t0 = Seconds();
+    double cpu0 = ProcessorSeconds();
     uint64_t calls0 = calls;
     uint64_t frames0 = session.received();
     if (op == "ls" || op == "dir") {
@@ -296,17 +308,18 @@ int Ftp(const ParsedArgs& args) {
       if (!wait(0)) { status = 1; break; }
     }
     double seconds = Seconds() - t0;
+    double cpu = ProcessorSeconds() - cpu0;
     if (reports.bytes > 0) {
       uint64_t n = calls - calls0;
       // The library takes at most one frame per call: calls that took one
       // are those with a frame waiting.
       uint64_t framed = session.received() - frames0;
       printf("moved %u bytes in %.3f s (%.2f MB/s), %llu wharfCont calls (%.1f bytes per call), "
-             "%llu with a frame (%.1f bytes per call with a frame)\n",
+             "%llu with a frame (%.1f bytes per call with a frame), %.3f s on a processor\n",
              reports.bytes, seconds, seconds > 0 ? reports.bytes / seconds / 1e6 : 0.0,
              static_cast<unsigned long long>(n), n ? static_cast<double>(reports.bytes) / n : 0.0,
              static_cast<unsigned long long>(framed),
-             framed ? static_cast<double>(reports.bytes) / framed : 0.0);
+             framed ? static_cast<double>(reports.bytes) / framed : 0.0, cpu);
     }
     // The library reported an error (printed above as it arrived).
     if (!reports.errors.empty() && status == kExitOk) status = kExitLibraryFailure;
