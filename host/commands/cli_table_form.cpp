@@ -31,7 +31,8 @@ bool NumberPair(const std::string& text, long long* left, double* right) {
   const size_t eq = text.find('=');
   if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) return false;
   char* end = nullptr;
-  *left = strtoll(text.substr(0, eq).c_str(), &end, 0);
+  const std::string name = text.substr(0, eq);  // `end` points into it
+  *left = strtoll(name.c_str(), &end, 0);
   if (*end != '\0') return false;
   const std::string value = text.substr(eq + 1);
   *right = value.rfind("0x", 0) == 0 ? static_cast<double>(strtoull(value.c_str(), &end, 16))

@@ -62,8 +62,9 @@ int Technol(const ParsedArgs& args) {
   std::string error;
   for (const std::string& p : args.All("--picture")) {
     const size_t eq = p.find('=');
+    const std::string digits = p.substr(0, eq);  // `end` points into it
     char* end = nullptr;
-    const long number = eq == std::string::npos ? -1 : strtol(p.substr(0, eq).c_str(), &end, 10);
+    const long number = eq == std::string::npos ? -1 : strtol(digits.c_str(), &end, 10);
     if (number < 0 || number > 98 || *end != '\0') throw UsageError("--picture " + p + ": N=FILE.ppm, N from 0 to 98");
     if (!technol.LoadPicture(static_cast<uint32_t>(number), p.substr(eq + 1), &error)) throw HostError(error);
   }
