@@ -93,9 +93,13 @@ for dir in download upload; do
   line=$down; c=$curl_down
   [ $dir = upload ] && { line=$up; c=$curl_up; }
   wall=$(seconds "$line"); cpu=$(processor "$line")
-  printf "ftp 5 MB %-9s Wharf %s MB/s (%s%% of the ceiling), %s bytes per call with a frame (%s%% of 536), %s bytes per call; on a processor %s%% of the time (%s MB per processor second); curl %s MB/s (ratio %s); %s\n" \
-    "$dir:" "$(mbs "$line")" "$(pct "$(mbs "$line")" "$ceiling")" "$(per_frame "$line")" \
-    "$(pct "$(per_frame "$line")" 536)" "$(per_call "$line")" "$(pct "$cpu" "$wall")" \
+  # A download takes a segment with each frame (at most 536 bytes); an
+  # upload takes acknowledgments, each of which frees up to two segments.
+  framed="$(per_frame "$line") bytes per call with a frame ($(pct "$(per_frame "$line")" 536)% of 536)"
+  [ $dir = upload ] && framed="$(per_frame "$line") bytes per call with a frame (an acknowledgment)"
+  printf "ftp 5 MB %-9s Wharf %s MB/s (%s%% of the ceiling), %s, %s bytes per call; on a processor %s%% of the time (%s MB per processor second); curl %s MB/s (ratio %s); %s\n" \
+    "$dir:" "$(mbs "$line")" "$(pct "$(mbs "$line")" "$ceiling")" "$framed" \
+    "$(per_call "$line")" "$(pct "$cpu" "$wall")" \
     "$(echo "$size $cpu" | awk "{printf \"%.2f\", \$1 / \$2 / 1e6}")" "$c" "$(ratio "$(mbs "$line")" "$c")" "$run"
 done
 ' bench "$hostsim"
