@@ -192,6 +192,13 @@ written+=("out/led.png")
   --keys 'record,wait 1000,new,type:0602,down,type:8,down,type:40,down,type:00,down,type:10,down,down,down,down,down,down,enter,wait 500,stop' \
   --png out/canview.png --packets out/PACKETS.TXT --sent out/canview_sent.log >/dev/null
 written+=("out/canview.png" "out/PACKETS.TXT" "out/canview_sent.log")
+# The CAN peripherals of the second line: output OP0 of module 2 set to 255
+# over SDO (object 0x6200 = 25088, subindex 1), the answer on the whole
+# screen; the second keyboard on the right half.
+"$hostsim" can-periph --actions "node 47 next 25088 next 1 next 255 send" \
+  --png out/can_periph.png > out/can_periph.txt
+"$hostsim" can-periph --layout P --actions "type node" --png out/can_periph_right.png >/dev/null
+written+=("out/can_periph.png" "out/can_periph.txt" "out/can_periph_right.png")
 # Service files into host data: the CAN line 1 SDO requests, the PLC texts
 # in both encodings, a parameter table as program text, and the marking
 # texts of a cutting program (the copy with its reference blocks as well).
