@@ -81,7 +81,7 @@ class CanHost {
     CanMessage m{};
     m.id = static_cast<uint16_t>(id | flag);
     m.length = static_cast<uint8_t>(data.size());
-    memcpy(m.data, data.data(), data.size() > 8 ? 8 : data.size());
+    if (!data.empty()) memcpy(m.data, data.data(), data.size() > 8 ? 8 : data.size());
     m.time = time;
     return bus().Push(channel, m);
   }
