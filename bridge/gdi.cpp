@@ -7,6 +7,10 @@ GDI_INIT_PARAMS g_gdi;
 namespace {
 
 GdiRectI g_clip = {0, 0, 0, 0};
+// The same window as reals, for the real-valued line's comparisons.
+struct ClipF {
+  double x1, y1, x2, y2;
+} g_clip_f = {0, 0, 0, 0};
 int g_xor_mode = 0;
 
 uint32_t SlotHandle(int slot) {
@@ -86,6 +90,8 @@ void GdiWriteChar(char c) {
 
 void GdiSetClip(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   g_clip = {x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, x1 < x2 ? x2 : x1, y1 < y2 ? y2 : y1};
+  g_clip_f = {static_cast<double>(g_clip.x1), static_cast<double>(g_clip.y1),
+              static_cast<double>(g_clip.x2), static_cast<double>(g_clip.y2)};
 }
 void GdiSetClip(const GdiRectI& r) { GdiSetClip(r.x1, r.y1, r.x2, r.y2); }
 
@@ -152,6 +158,20 @@ int32_t TruncateToInt(double v) { return static_cast<int32_t>(v); }
 double KeepExact(double v) { return v; }
 int32_t RoundHalfUp(double v) { return static_cast<int32_t>(v + 0.5); }
 
+// Inside the window, or on its edge; false for NaN.
+bool InsideF(double x, double y) {
+  return x >= g_clip_f.x1 && x <= g_clip_f.x2 && y >= g_clip_f.y1 && y <= g_clip_f.y2;
+}
+
+// The end of the last real line drawn and that end rounded: a polyline's
+// next line starts there, and its start need not be rounded again.
+struct RoundedEnd {
+  double x, y;
+  uint32_t packed;
+} g_last_end = {__builtin_nan(""), __builtin_nan(""), 0};
+
+uint32_t PackRounded(double x, double y) { return PackPoint(RoundHalfUp(x), RoundHalfUp(y)); }
+
 }  // namespace
 
 void GdiLineI(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t pattern) {
@@ -164,6 +184,16 @@ void GdiLineI(const GdiPointI& a, const GdiPointI& b, uint16_t pattern) {
 }
 
 void GdiLineF(double x1, double y1, double x2, double y2, uint16_t pattern) {
+  if (InsideF(x1, y1) && InsideF(x2, y2)) {
+    // Both ends finite and in the window: nothing to clip. Rounding depends
+    // on the value alone (+0 and -0 both give 0), so an equal start is the
+    // last end's rounding.
+    bool same_start = x1 == g_last_end.x && y1 == g_last_end.y;
+    uint32_t from = same_start ? g_last_end.packed : PackRounded(x1, y1);
+    g_last_end = {x2, y2, PackRounded(x2, y2)};
+    GdiLine(from, g_last_end.packed, pattern);
+    return;
+  }
   // Non-finite ends (a degenerate transformation, a point at the eye of a
   // perspective) have no place on the screen; clipping them would make NaN.
   if (!Finite(x1) || !Finite(y1) || !Finite(x2) || !Finite(y2)) return;

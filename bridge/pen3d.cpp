@@ -5,8 +5,6 @@
 
 namespace {
 
-View3D g_view = {0, 0, 0, 1, 0, 1, 0, 1, {0, 0, 0}, 0, 0};
-
 constexpr double kHuge = 1.7e308;
 constexpr double kStepMax = 0.523598775;
 constexpr double kStepMin = 0.0062831853;
@@ -43,16 +41,15 @@ void Transformed(const double p[3], double out[3]) {
   View3DTransform(out);
 }
 
-// Screen coordinates of a transformed point.
-double ScreenX(const double t[3]) { return g_view.origin_x + t[0]; }
-double ScreenY(const double t[3]) { return g_view.origin_y - t[1]; }
-
 void SetPenColors(const Pen3D* pen, bool outside) {
   GdiSetColors(outside ? pen->outside_color : pen->inside_color, pen->background);
 }
 
 void DrawScreenLine(const double from[3], const double to[3], uint16_t pattern) {
-  GdiLineF(ScreenX(from), ScreenY(from), ScreenX(to), ScreenY(to), pattern);
+  double x1, y1, x2, y2;
+  View3DScreenPoint(from, &x1, &y1);
+  View3DScreenPoint(to, &x2, &y2);
+  GdiLineF(x1, y1, x2, y2, pattern);
 }
 
 // Moves the end `p` (code `code`) of the segment p-q onto the box face of
@@ -78,46 +75,6 @@ void SetPosition(Pen3D* pen, const double p[3]) {
 }
 
 }  // namespace
-
-void View3DSet(double a, double b, double perspective, double scale, double ox, double oy,
-               double oz, int32_t origin_x, int32_t origin_y) {
-  g_view.a = a;
-  g_view.b = b;
-  g_view.sin_a = sin(a);
-  g_view.cos_a = cos(a);
-  g_view.sin_b = sin(b);
-  g_view.cos_b = cos(b);
-  g_view.perspective = perspective;
-  g_view.scale = scale;
-  g_view.offset[0] = ox;
-  g_view.offset[1] = oy;
-  g_view.offset[2] = oz;
-  g_view.origin_x = origin_x;
-  g_view.origin_y = origin_y;
-}
-
-const View3D& View3DGet() { return g_view; }
-
-void View3DTransform(double p[3]) {
-  const View3D& v = g_view;
-  double x1 = v.cos_a * p[0] - v.sin_a * p[1];
-  double y1 = v.sin_a * p[0] + v.cos_a * p[1];
-  double z1 = -p[2];
-  double y2 = v.cos_b * y1 - v.sin_b * z1;
-  double z2 = v.sin_b * y1 + v.cos_b * z1;
-  double d = -v.perspective - z2;
-  if (d != 0) {
-    // -P * x / d written as x * (-P / d): with the parallel view's P the
-    // product -P * x alone would overflow for |x| > 1.
-    double factor = -v.perspective / d;
-    x1 = x1 * factor;
-    y2 = y2 * factor;
-    z2 = 0;
-  }
-  p[0] = x1 * v.scale + v.offset[0];
-  p[1] = y2 * v.scale + v.offset[1];
-  p[2] = z2 * v.scale + v.offset[2];
-}
 
 void PenInit(Pen3D* pen, uint8_t color, uint8_t background, uint16_t pattern) {
   pen->inside_color = pen->outside_color = color;
@@ -287,7 +244,7 @@ void PenArc(Pen3D* pen, int plane, int flags, double cx, double cy, double cz, d
   bool clockwise = (flags & kArcClockwise) != 0;
 
   double r = sqrt((ev - cv) * (ev - cv) + (eu - cu) * (eu - cu));
-  double step = (6 / r) / g_view.scale;
+  double step = (6 / r) / View3DGet().scale;
   if (step > kStepMax) step = kStepMax;
   if (!(step > kStepMin)) step = kStepMin;  // also catches NaN
   if (clockwise) step = -step;
@@ -317,9 +274,10 @@ void PenArc(Pen3D* pen, int plane, int flags, double cx, double cy, double cz, d
 
 namespace {
 void PenScreenPoint(const Pen3D* pen, int32_t* x, int32_t* y) {
-  Vec3 screen = Get(pen->screen);
-  *x = static_cast<int32_t>(g_view.origin_x + screen.v[0]);
-  *y = static_cast<int32_t>(g_view.origin_y - screen.v[1]);
+  double sx, sy;
+  View3DScreenPoint(Get(pen->screen).v, &sx, &sy);
+  *x = static_cast<int32_t>(sx);
+  *y = static_cast<int32_t>(sy);
 }
 }  // namespace
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "bridge/gdi.h"
+#include "bridge/view3d.h"
 
 #pragma pack(push, 1)
 struct Pen3D {
@@ -25,27 +26,6 @@ static_assert(offsetof(Pen3D, screen) == 30);
 static_assert(offsetof(Pen3D, box_min) == 54);
 static_assert(offsetof(Pen3D, box_max) == 78);
 static_assert(offsetof(Pen3D, left_box) == 102);
-
-constexpr double kParallelView = 1.7e308;  // perspective distance of a parallel view
-constexpr double kHalfPi = 1.570796325;
-constexpr double kPi = 3.14159265;
-constexpr double kTwoPi = 6.2831853;
-
-// The view: rotation a about z, tilt b, perspective distance P, scale S
-// (pixels per program unit), offset added after scaling, and the screen
-// origin. A transformed point (x, y) lies on the screen at (sx + x, sy - y).
-struct View3D {
-  double a, b, sin_a, cos_a, sin_b, cos_b;
-  double perspective;
-  double scale;
-  double offset[3];
-  int32_t origin_x, origin_y;
-};
-
-void View3DSet(double a, double b, double perspective, double scale, double ox, double oy,
-               double oz, int32_t origin_x, int32_t origin_y);
-const View3D& View3DGet();
-void View3DTransform(double point[3]);
 
 void PenInit(Pen3D* pen, uint8_t color, uint8_t background, uint16_t pattern);
 void PenInitBox(Pen3D* pen, uint8_t inside, uint8_t outside, uint8_t background, uint16_t pattern,

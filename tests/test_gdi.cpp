@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
+#include <array>
 #include <vector>
 
 #include "bridge/gdi.h"
@@ -199,6 +200,62 @@ TEST(View3D, PerspectiveShrinksFarPoints) {
   View3DTransform(far_point);
   EXPECT_DOUBLE_EQ(near_point[0], 10);  // d = -100: factor 1
   EXPECT_DOUBLE_EQ(far_point[0], 5);    // d = -200: factor 1/2
+}
+
+// The transformation's formulas as written, term by term.
+void FormulaTransform(const View3D& v, double p[3]) {
+  double x1 = v.cos_a * p[0] - v.sin_a * p[1];
+  double y1 = v.sin_a * p[0] + v.cos_a * p[1];
+  double z1 = -p[2];
+  double y2 = v.cos_b * y1 - v.sin_b * z1;
+  double z2 = v.sin_b * y1 + v.cos_b * z1;
+  double d = -v.perspective - z2;
+  if (d != 0) {
+    double factor = -v.perspective / d;
+    x1 = x1 * factor;
+    y2 = y2 * factor;
+    z2 = 0;
+  }
+  p[0] = x1 * v.scale + v.offset[0];
+  p[1] = y2 * v.scale + v.offset[1];
+  p[2] = z2 * v.scale + v.offset[2];
+}
+
+TEST(View3D, TransformGivesTheFormulasBitsForEveryViewAndPoint) {
+  // Views of the program view's orientations and others, with the zeros,
+  // infinities and NaNs that would tell a shortcut from the formulas.
+  const double inf = INFINITY, nan = NAN;
+  const double angles[] = {0, -0.0, kHalfPi, -kHalfPi, kPi, nan};
+  const double distances[] = {kParallelView, 0, -50, inf, nan};
+  const double scales[] = {1, 0.00123, -2, 0, inf};
+  const double offsets[] = {0, -0.0, 12.25};
+  const double values[] = {0, -0.0, 1, -1, 0.1, -123456.789, 5e-324, 1e300, -1.7e308, inf, -inf, nan};
+  std::vector<std::array<double, 3>> points;
+  for (double x : values)
+    for (double y : values) points.push_back({x, y, 0});
+  for (double z : values) points.push_back({3.5, -7.25, z});
+  for (int k = 0; k < 40; ++k)  // chord points around a circle
+    points.push_back({1000 + 250 * cos(k * 0.157), -40 + 250 * sin(k * 0.157), 0});
+  for (double a : angles)
+    for (double b : angles)
+      for (double distance : distances)
+        for (double scale : scales)
+          for (double offset : offsets) {
+            View3DSet(a, b, distance, scale, offset, offset, offset, 300, 200);
+            for (int round = 0; round < 2; ++round) {  // the second round meets remembered values
+              for (const auto& point : points) {
+                double got[3] = {point[0], point[1], point[2]};
+                double want[3] = {point[0], point[1], point[2]};
+                View3DTransform(got);
+                FormulaTransform(View3DGet(), want);
+                ASSERT_EQ(memcmp(got, want, sizeof got), 0)
+                    << "a=" << a << " b=" << b << " P=" << distance << " S=" << scale
+                    << " offset=" << offset << " point=" << point[0] << "," << point[1] << ","
+                    << point[2] << " got " << got[0] << "," << got[1] << "," << got[2] << " want "
+                    << want[0] << "," << want[1] << "," << want[2];
+              }
+            }
+          }
 }
 
 class Pens : public Gdi {
