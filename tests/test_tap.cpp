@@ -275,7 +275,7 @@ TEST_F(TapTest, StackConnectsToKernelAndCarriesOneMegabyteEachWay) {
   ASSERT_GE(listener, 0) << "no listening socket in the namespace";
   ASSERT_EQ(tcpip::TcpOpenActive(TcpConn::kControl, 40123, 5021), 1);
   int fd = -1;
-  auto deadline = Clock::now() + std::chrono::seconds(10);
+  auto deadline = Clock::now() + std::chrono::seconds(60);
   while (Clock::now() < deadline &&
          (fd < 0 || tcpip::TcpGetState(TcpConn::kControl) != TcpState::kEstablished)) {
     Pump(listener, POLLIN);
@@ -302,7 +302,7 @@ TEST_F(TapTest, KernelConnectsToStackAndCarriesOneMegabyteEachWay) {
     return s;
   }));
   ASSERT_GE(fd, 0) << "no socket in the namespace";
-  auto deadline = Clock::now() + std::chrono::seconds(10);
+  auto deadline = Clock::now() + std::chrono::seconds(60);
   while (Clock::now() < deadline && tcpip::TcpGetState(TcpConn::kData) != TcpState::kEstablished) {
     Pump(fd, POLLOUT);
   }
