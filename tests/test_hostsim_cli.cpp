@@ -145,6 +145,10 @@ TEST_F(HostsimCli, ExitStatusAndMessagePerCommandLine) {
       {{"help"}, 0, "view "},
       {{"help", "nope"}, 2, "help takes a command name"},
       {{"view", "--help"}, 0, "--png FILE"},
+      // The console checks its options before it becomes a server.
+      {{"console", "--sandbox", "/no/such/folder"}, 2, "--sandbox /no/such/folder: no such folder"},
+      {{"console", "--listen", "evil.example"}, 2, "--listen \"evil.example\": expected an IP address"},
+      {{"console", "--port", "65536"}, 2, "from 0 to 65535"},
       {{"transform", "-h"}, 0, "2 matrix with one angle"},
       {{"view", kFlange}, 2, "--png is required"},
       {{"view", "--png", "@/x%.png"}, 2, "PROGRAM is missing"},

@@ -5,7 +5,7 @@
 set -eu
 packages=(cmake g++-multilib googletest libstb-dev console-setup-linux
           clang libclang-rt-14-dev iproute2 iputils-ping vsftpd db-util tshark
-          gnumeric)
+          gnumeric libcpp-httplib-dev chromium python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

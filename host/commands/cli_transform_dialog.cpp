@@ -8,9 +8,7 @@
 #include <string>
 
 #include "host/commands/command.h"
-#include "host/runners/dialog_runner.h"
-#include "host/screen/screen.h"
-#include "host/services/dialog_host.h"
+#include "host/runners/dialog_session.h"
 #include "host/services/sandbox_folder.h"
 
 namespace host {
@@ -21,22 +19,18 @@ int TransformDialogCommand(const ParsedArgs& args) {
   std::string error;
   if (!DialogKeyCodes(args.Keys("--keys"), &codes, &error)) throw UsageError("--keys " + error);
   SandboxFolder folder("transform-dialog");
-  FileServices files(folder.root());
-  Screen screen(640, 480);
-  DisplayServices display(screen, TextStyle::kForm);
-  screen.Clear(display.block()[BARVA_T14]);
-  TracerHost tracer(display, &files);
-  DialogHost dialog(tracer);
-  TracerRunner runner(tracer, files);
-  if (!runner.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
-  const int type = static_cast<int>(args.Int("--type"));
-  tracer.record().transformType = static_cast<uint8_t>(type);
-  if (args.Has("--active") && type >= 1 && type <= 3) dialog.active[type - 1] = 1;
-
-  DialogRunner run(runner, tracer);
-  run.Prefix();
-  const int status = run.Run(codes);
-  if (args.Has("--png") && !screen.WritePng(args.Text("--png"), &error)) throw HostError(error);
+  DialogSession session(folder.root());
+  DialogSettings settings;
+  settings.language = static_cast<uint32_t>(args.Int("--lang"));
+  settings.type = static_cast<int>(args.Int("--type"));
+  settings.active = args.Has("--active");
+  if (!session.Load(settings, &error)) throw HostError(error);
+  session.Prefix();
+  int status = 0;
+  for (uint8_t code : codes)
+    if ((status = session.Data(code)) == 9) break;
+  if (args.Has("--png") && !session.screen().WritePng(args.Text("--png"), &error)) throw HostError(error);
+  const DialogHost& dialog = session.dialog();
 
   std::string called;
   for (const std::string& c : dialog.calls()) called += (called.empty() ? "" : ", ") + c;

@@ -10,12 +10,8 @@
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
 #include "host/commands/output_watch.h"
-#include "host/services/dispatch.h"
-#include "host/services/file_services.h"
+#include "host/runners/view_session.h"
 #include "host/services/sandbox_folder.h"
-#include "host/screen/screen.h"
-#include "host/services/tick_clock.h"
-#include "host/runners/view_runner.h"
 #include "kerf/iso_block.h"
 
 namespace host {
@@ -69,7 +65,10 @@ int View(const ParsedArgs& args) {
   std::string programs = sandbox.MakeDir("c/programs");
   std::string name = std::filesystem::path(program).filename().string();
   CopyFromInput(program, programs + "/" + name);
-  FileServices files(sandbox.root());
+  ViewSession session(sandbox.root(), size.width, size.height);
+  FileServices& files = session.files();
+  Screen& screen = session.screen();
+  ViewRunner& runner = session.runner();
   if (options.iso && args.Has("--from-memory")) {
     options.iso_text = ReadInputFile(program, kMaxProgramInMemory);
   } else {
@@ -78,13 +77,8 @@ int View(const ParsedArgs& args) {
   options.copy_dos_path = "c:\\programs\\selected.knf";
   if (!copy_out.empty()) options.part_mode = 3;
 
-  Screen screen(size.width, size.height);
-  TickClock clock;
-  ViewRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
-  runner.WatchTexts();
-  ScopedDispatchObserver refresh([&clock](uint32_t, int) { clock.Refresh(); });
   std::string error;
-  if (!runner.Load(options, &error)) throw HostError(error);
+  if (!session.Load(options, &error)) throw HostError(error);
   bool show_progress = !quiet && isatty(2) && program_size > 200000;
   int shown = -1;
   ViewRun run = runner.RunToEnd([&]() {
@@ -108,14 +102,7 @@ int View(const ParsedArgs& args) {
   watch.ThrowIfLimitReached();
   if (!copy_out.empty()) CopyToOutput(sandbox.root() + "/c/programs/selected.knf", copy_out);
   if (!screen.WritePng(png, &error)) throw HostError(error);
-  std::string failure = runner.FailureText();
-  // A program with no move at all is drawn as an empty 0x0 picture: no
-  // script wants that taken for success.
-  if (failure.empty() && run.last_result == 2 && runner.InfoLineText() == "0x0")
-    failure = std::string("the program holds nothing to draw (0x0)") +
-              (options.iso ? "; an ISO program begins after its % line" : "");
-  if (run.last_result != 2)
-    failure = "the view did not finish (ViewCont returned " + std::to_string(run.last_result) + ")";
+  std::string failure = session.Failure(run, options.iso);
   if (!quiet) {
     printf("%s: %u ViewCont calls, %s%s\n", png.c_str(), run.cont_calls, failure.empty() ? "finished" : "failed",
            parts > 0 ? (", " + std::to_string(selected) + " parts selected").c_str() : "");

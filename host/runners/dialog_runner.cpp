@@ -22,8 +22,11 @@ bool DialogKeyCodes(const std::vector<KeyStep>& steps, std::vector<uint8_t>* cod
       codes->push_back(static_cast<uint8_t>(step.code));
       continue;
     }
+    // The dialog reads no clock: a pause between keys (a recorded script
+    // keeps the operator's) changes nothing it paints.
+    if (step.kind == KeyStep::kWait) continue;
     if (step.kind != KeyStep::kType) {
-      *error = "\"" + step.token + "\": the dialog takes keys only";
+      *error = "\"" + step.token + "\": the dialog takes keys and pauses only";
       return false;
     }
     for (char c : step.text) {

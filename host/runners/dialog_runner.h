@@ -15,8 +15,8 @@ namespace host {
 
 extern const KeyTable kDialogKeys;
 
-// Key codes of a script's steps; false with *error naming a step that is no
-// key of the dialog.
+// Key codes of a script's steps (pauses pass: the dialog keeps no time);
+// false with *error naming a step that is no key of the dialog.
 bool DialogKeyCodes(const std::vector<KeyStep>& steps, std::vector<uint8_t>* codes, std::string* error);
 
 class DialogRunner {

@@ -51,6 +51,17 @@ bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* 
   return true;
 }
 
+std::vector<uint8_t> EncodePngRgb(int width, int height, const uint8_t* rgb) {
+  std::vector<uint8_t> out;
+  if (width <= 0 || height <= 0) return out;
+  int size = 0;
+  unsigned char* png = stbi_write_png_to_mem(rgb, width * 3, width, height, 3, &size);
+  if (!png) return out;
+  out.assign(png, png + size);
+  STBIW_FREE(png);
+  return out;
+}
+
 namespace {
 
 void Append(std::vector<uint8_t>* out, const void* data, size_t size) {

@@ -13,6 +13,10 @@ namespace host {
 bool WritePngRgb(const std::string& path, int width, int height, const uint8_t* rgb,
                  std::string* error);
 
+// The same PNG in memory, byte for byte what WritePngRgb writes; empty
+// when the image is empty or encoding fails.
+std::vector<uint8_t> EncodePngRgb(int width, int height, const uint8_t* rgb);
+
 // Writes an animated PNG: every frame a whole width x height RGB image
 // (as above), each shown for `delay_ms` (at most 65535), looping for ever.
 // Viewers without animation show the first frame.

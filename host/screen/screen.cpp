@@ -183,4 +183,9 @@ bool Screen::WritePng(const std::string& path, std::string* error) const {
   return WritePngRgb(path, width_, height_, rgb.data(), error);
 }
 
+std::vector<uint8_t> Screen::Png() const {
+  std::vector<uint8_t> rgb = Rgb();
+  return EncodePngRgb(width_, height_, rgb.data());
+}
+
 }  // namespace host

@@ -66,6 +66,8 @@ class Screen {
   std::vector<uint8_t> Rgb() const;
   // Writes the screen as a PNG file; false with a message on failure.
   bool WritePng(const std::string& path, std::string* error = nullptr) const;
+  // The bytes WritePng writes.
+  std::vector<uint8_t> Png() const;
 
  private:
   int width_;

@@ -1,0 +1,42 @@
+// The operation's side of the console, inside its own process: it draws
+// into the shared frame, reports lines to the console server through a
+// pipe ("frame", "message", "result", "status") and reads the keys the
+// operator presses from another pipe, one host key code per byte.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+
+#include "host/console/shared_frame.h"
+#include "host/screen/screen.h"
+
+namespace host {
+
+class OperationLink {
+ public:
+  OperationLink(SharedFrame& frame, int key_fd, int report_fd) : frame_(frame), key_fd_(key_fd), report_fd_(report_fd) {}
+
+  // Publishes the screen when it changed.
+  void Frame(const Screen& screen);
+  // The same, at most once every `interval_ms` (a loop of short library
+  // calls; the last frame of the loop is published with Frame).
+  void FrameEvery(const Screen& screen, uint32_t interval_ms);
+  // A line of the host's messages, and the library's result.
+  void Message(const std::string& text) { Report("message", text); }
+  void Result(const std::string& text) { Report("result", text); }
+  // The operation's state: "running", "finished", "failed" and a text.
+  void Status(const std::string& state, const std::string& text) { Report("status", state + " " + text); }
+
+  enum KeyWait { kKey, kNoKey, kClosed };
+  // Waits up to `timeout_ms` (-1: for ever) for a key code.
+  KeyWait NextKey(int timeout_ms, int* code);
+
+ private:
+  void Report(const std::string& kind, const std::string& text);
+  SharedFrame& frame_;
+  int key_fd_, report_fd_;
+  uint64_t last_frame_us_ = 0;
+};
+
+}  // namespace host

@@ -1,0 +1,158 @@
+// The console's operations: one row each. The keys of a screen are listed
+// once here; the page shows this table and maps the PC keys by it.
+#include <ctype.h>
+#include <sys/stat.h>
+
+#include "host/console/console_safety.h"
+#include "host/console/operation.h"
+
+namespace host {
+namespace {
+
+const std::vector<OperationOption> kViewOptions = {
+    {"PROGRAM", "program", OperationOption::kFile, "", {}, 0, 0},
+    {"--library", "library", OperationOption::kChoice, "Kerf", {"Kerf", "Anvil"}, 0, 0},
+    {"--size", "screen", OperationOption::kChoice, "800x600", {"800x600", "640x480", "1024x768"}, 0, 0},
+    {"--delay", "start delay (ms)", OperationOption::kNumber, "0", {}, 0, 60000},
+};
+const std::vector<KeyBinding> kViewKeys = {
+    {" ", "next part", "part", 1},
+    {"ArrowRight", "next part", "part", 1},
+};
+
+std::vector<OperationOption> With(std::vector<OperationOption> options, const OperationOption& more) {
+  options.push_back(more);
+  return options;
+}
+
+// The dialog's keys (kDialogKeys), then the digits and axis letters it types.
+std::vector<KeyBinding> DialogKeys() {
+  std::vector<KeyBinding> keys = {
+      {"ArrowDown", "next field", "next", 1}, {"Tab", "next field", "next", 1},
+      {"ArrowUp", "previous field", "prev", 2}, {"ArrowRight", "right", "right", 14},
+      {"ArrowLeft", "left", "left", 12},        {"Enter", "enter", "enter", 164},
+      {".", "point", "point", 43},              {",", "point", "point", 43},
+      {"-", "sign", "sign", 63},                {"Delete", "clear", "clear", 46},
+      {"Backspace", "clear", "clear", 46},
+  };
+  for (char c = '0'; c <= '9'; ++c) keys.push_back({std::string(1, c), std::string(1, c), std::string(1, c), c});
+  for (char c : std::string("XYZUVW")) {
+    const std::string lower(1, static_cast<char>(tolower(c)));
+    keys.push_back({lower, std::string(1, c), std::string(1, c), c});
+  }
+  return keys;
+}
+
+const std::vector<Operation> kOperations = {
+    {"view", "Program view (Kerf format)", "view", kViewOptions, kViewKeys, "--parts", true},
+    {"iso-view", "ISO program view", "view", With(kViewOptions, {"--iso", "", OperationOption::kFixed, "", {}, 0, 0}),
+     kViewKeys, "--parts", true},
+    {"transform-dialog", "Transformation dialog (Tracer)", "transform-dialog",
+     {{"--type", "transformation type", OperationOption::kChoice, "1", {"1", "2", "3"}, 0, 0},
+      {"--active", "already active", OperationOption::kFlag, "", {}, 0, 0}},
+     DialogKeys(), "--keys", false},
+};
+
+bool WholeNumber(const std::string& text, int min, int max, int* value) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text)
+    if (!isdigit(static_cast<unsigned char>(c))) return false;
+  *value = std::stoi(text);
+  return *value >= min && *value <= max;
+}
+
+std::string Quoted(const std::string& word) {
+  for (char c : word)
+    if (!isalnum(static_cast<unsigned char>(c)) && std::string("-_./@:,=").find(c) == std::string::npos) {
+      std::string quoted = "'";
+      for (char q : word) quoted += q == '\'' ? std::string("'\\''") : std::string(1, q);
+      return quoted + "'";
+    }
+  return word;
+}
+
+}  // namespace
+
+const std::vector<Operation>& ConsoleOperations() { return kOperations; }
+
+const Operation* FindOperation(const std::string& id) {
+  for (const Operation& o : kOperations)
+    if (o.id == id) return &o;
+  return nullptr;
+}
+
+const KeyBinding* FindKey(const Operation& operation, int code) {
+  for (const KeyBinding& k : operation.keys)
+    if (k.code == code) return &k;
+  return nullptr;
+}
+
+std::string CheckOptionValues(const Operation& operation, const std::string& sandbox,
+                              const std::map<std::string, std::string>& given, uint32_t language,
+                              OptionValues* values, OptionValues* shown) {
+  values->clear();
+  shown->clear();
+  for (const auto& [name, value] : given) {
+    bool known = name == "--lang";
+    for (const OperationOption& o : operation.options) known = known || (o.name == name && o.kind != OperationOption::kFixed);
+    if (!known) return name + ": no option of " + operation.id;
+  }
+  for (const OperationOption& o : operation.options) {
+    auto it = given.find(o.name);
+    const std::string value = it != given.end() && o.kind != OperationOption::kFixed ? it->second : o.default_value;
+    int number = 0;
+    std::string resolved;
+    switch (o.kind) {
+      case OperationOption::kFile: {
+        const std::string reason = SandboxPath(sandbox, value, &resolved);
+        if (!reason.empty()) return o.label + ": " + reason;
+        struct stat st {};
+        if (stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return o.label + ": no file " + value + " in the sandbox";
+        (*values)[o.name] = resolved;
+        (*shown)[o.name] = value;
+        continue;
+      }
+      case OperationOption::kChoice: {
+        bool ok = false;
+        for (const std::string& c : o.choices) ok = ok || c == value;
+        if (!ok) return o.label + ": \"" + value + "\" is none of the choices";
+        break;
+      }
+      case OperationOption::kNumber:
+        if (!WholeNumber(value, o.min, o.max, &number))
+          return o.label + ": expected a whole number from " + std::to_string(o.min) + " to " + std::to_string(o.max);
+        break;
+      case OperationOption::kFlag:
+        if (value != "" && value != "0" && value != "1") return o.label + ": expected on or off";
+        if (value != "1") continue;
+        (*values)[o.name] = (*shown)[o.name] = "";
+        continue;
+      case OperationOption::kFixed:
+        break;
+    }
+    (*values)[o.name] = (*shown)[o.name] = value;
+  }
+  int lang = static_cast<int>(language);
+  auto it = given.find("--lang");
+  if (it != given.end() && !WholeNumber(it->second, 0, 255, &lang)) return "language: expected a number from 0 to 255";
+  (*values)["--lang"] = (*shown)["--lang"] = std::to_string(lang);
+  return "";
+}
+
+std::string BatchCommandLine(const Operation& operation, const OptionValues& shown, const std::string& replay,
+                             const std::string& png) {
+  std::string line = "hostsim " + operation.command;
+  for (const OperationOption& o : operation.options) {
+    auto it = shown.find(o.name);
+    if (it == shown.end()) continue;
+    if (o.name[0] != '-') line += " " + Quoted(it->second);
+    else if (o.kind == OperationOption::kFlag || o.kind == OperationOption::kFixed) line += " " + o.name;
+    else line += " " + o.name + " " + Quoted(it->second);
+  }
+  auto lang = shown.find("--lang");
+  if (lang != shown.end()) line += " --lang " + lang->second;
+  line += " " + operation.replay_option + " " + Quoted(operation.replay_count ? replay : "@" + replay);
+  return line + " --png " + Quoted(png);
+}
+
+}  // namespace host

@@ -1,0 +1,12 @@
+// The run functions of the console's operations (operations_*.cpp), each
+// in the operation's own process.
+#pragma once
+
+#include "host/console/operation.h"
+
+namespace host {
+
+void RunProgramView(const OperationRequest& request, OperationLink& link);
+void RunTransformDialog(const OperationRequest& request, OperationLink& link);
+
+}  // namespace host

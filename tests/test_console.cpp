@@ -1,0 +1,191 @@
+// The console's checks on requests (Host, Origin, sandbox paths), its key
+// recorder and its operation table, driven directly.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "host/commands/key_script.h"
+#include "host/console/console_json.h"
+#include "host/console/console_safety.h"
+#include "host/console/key_recorder.h"
+#include "host/console/operation.h"
+#include "host/runners/dialog_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ConsoleSandbox : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/console-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root_ = pattern;
+    fs::create_directories(root_ / "box" / "programs");
+    std::ofstream(root_ / "box" / "programs" / "p.knf") << "x";
+    std::ofstream(root_ / "outside.txt") << "secret";
+    fs::create_directory_symlink(root_, root_ / "box" / "escape");
+    fs::create_symlink(root_ / "outside.txt", root_ / "box" / "secret.txt");
+    box_ = (root_ / "box").string();
+  }
+  void TearDown() override { fs::remove_all(root_); }
+  fs::path root_;
+  std::string box_;
+};
+
+TEST_F(ConsoleSandbox, PathsFromThePageStayInside) {
+  struct Row {
+    std::string path;
+    std::string refusal;  // "" when taken
+    const char* why;
+  };
+  const std::vector<Row> rows = {
+      {"programs/p.knf", "", "a file inside"},
+      {"recordings/new/keys.txt", "", "a file still to be written, its folders too"},
+      {"", "no path given", "nothing to resolve"},
+      {"/etc/passwd", "an absolute path", "absolute paths leave the sandbox"},
+      {"../outside.txt", "\"..\" in the path", "a parent step leaves it"},
+      {"programs/../../outside.txt", "\"..\" in the path", "also further in"},
+      {"programs/./p.knf", "\".\" in the path", "no dots at all: names are plain"},
+      {"c:\\cmos\\x", "a drive", "DOS paths are no sandbox paths"},
+      {"c:x", "a drive", "a drive without a backslash"},
+      {"programs\\p.knf", "a backslash", "one separator only"},
+      {"programs//p.knf", "an empty name", "doubled separators"},
+      {"programs/", "an empty name", "a trailing separator"},
+      {"pro\ngrams", "a control character", "line ends in a name"},
+      {std::string(256, 'a'), "longer than 255 bytes", "a bounded length"},
+      {"escape/outside.txt", "leads out of the sandbox", "a folder link pointing out"},
+      {"escape/new.txt", "leads out of the sandbox", "a new file behind a link pointing out"},
+      {"secret.txt", "leads out of the sandbox", "a file link pointing out"},
+  };
+  for (const Row& row : rows) {
+    std::string resolved = "unchanged";
+    const std::string reason = host::SandboxPath(box_, row.path, &resolved);
+    if (row.refusal.empty()) {
+      EXPECT_EQ(reason, "") << row.why;
+      EXPECT_EQ(resolved, box_ + "/" + row.path) << row.why;
+    } else {
+      EXPECT_NE(reason.find(row.refusal), std::string::npos) << row.why << ": got \"" << reason << "\"";
+      EXPECT_EQ(resolved, "unchanged") << row.why;
+    }
+  }
+}
+
+TEST(ConsoleRequests, OnlyTheConsolesOwnHostAndOriginPass) {
+  const std::vector<std::string> names = {"127.0.0.1", "localhost", "[::1]"};
+  struct Row {
+    std::string host, origin;
+    bool passes;
+    const char* why;
+  };
+  const std::vector<Row> rows = {
+      {"127.0.0.1:8080", "", true, "the page itself, no Origin"},
+      {"localhost:8080", "http://localhost:8080", true, "a request the page starts"},
+      {"LOCALHOST:8080", "", true, "host names compare without case"},
+      {"[::1]:8080", "http://[::1]:8080", true, "IPv6 loopback"},
+      {"evil.example:8080", "", false, "a name rebound to 127.0.0.1"},
+      {"127.0.0.1.evil.example:8080", "", false, "a name that only starts like the console's"},
+      {"127.0.0.1:8081", "", false, "another port"},
+      {"127.0.0.1", "", false, "no port"},
+      {"", "", false, "no Host at all"},
+      {"127.0.0.1:8080", "http://evil.example", false, "another site's page"},
+      {"127.0.0.1:8080", "http://evil.example:8080", false, "another site on the same port"},
+      {"127.0.0.1:8080", "https://127.0.0.1:8080", false, "another scheme is another origin"},
+      {"127.0.0.1:8080", "null", false, "an opaque origin (a file, a sandboxed frame)"},
+      {"127.0.0.1:8080", "http://127.0.0.1:8080/x", false, "an origin carries no path"},
+  };
+  for (const Row& row : rows) {
+    const bool passes = host::HostIsConsole(row.host, names, 8080) && host::OriginIsConsole(row.origin, names, 8080);
+    EXPECT_EQ(passes, row.passes) << row.why;
+  }
+  // Listening on every address names no address a browser uses.
+  for (const std::string& n : host::ConsoleHostNames("0.0.0.0")) EXPECT_NE(n, "0.0.0.0");
+  const std::vector<std::string> v6 = host::ConsoleHostNames("fd00::5");
+  EXPECT_NE(std::find(v6.begin(), v6.end(), "[fd00::5]"), v6.end());
+}
+
+TEST(ConsoleRecorder, ScriptReplaysTheSameKeysWithTheirPauses) {
+  host::KeyRecorder recorder;
+  recorder.Begin(1000);
+  const std::vector<std::pair<std::string, uint64_t>> pressed = {
+      {"enter", 1250}, {"1", 1250}, {"2", 1400}, {"point", 1900}, {"5", 1901}, {"next", 1901 + 700000}, {"X", 1901 + 700010}};
+  for (const auto& [word, at] : pressed) recorder.Key(word, at);
+  EXPECT_EQ(recorder.keys(), pressed.size());
+  const std::string script = recorder.Script({"replay with: hostsim transform-dialog --keys @k.txt"});
+  std::vector<host::KeyStep> steps;
+  ASSERT_EQ(host::ParseKeyScript(script, host::kDialogKeys, &steps), "") << script;
+  // The pauses, a long one split into steps a script allows.
+  std::vector<uint32_t> waits;
+  for (const host::KeyStep& s : steps)
+    if (s.kind == host::KeyStep::kWait) waits.push_back(s.wait_ms);
+  EXPECT_EQ(waits, (std::vector<uint32_t>{250, 150, 500, 1, 600000, 100000, 10}));
+  // The keys reach the dialog as the same codes the console sent.
+  std::vector<uint8_t> codes;
+  std::string error;
+  ASSERT_TRUE(host::DialogKeyCodes(steps, &codes, &error)) << error;
+  EXPECT_EQ(codes, (std::vector<uint8_t>{164, '1', '2', 43, '5', 1, 'X'}));
+  // Every key of the dialog's table has a word the script takes back.
+  const host::Operation* dialog = host::FindOperation("transform-dialog");
+  ASSERT_NE(dialog, nullptr);
+  for (const host::KeyBinding& k : dialog->keys) {
+    ASSERT_EQ(host::ParseKeyScript(k.word, host::kDialogKeys, &steps), "") << k.word;
+    ASSERT_TRUE(host::DialogKeyCodes(steps, &codes, &error)) << k.word;
+    EXPECT_EQ(codes, std::vector<uint8_t>{static_cast<uint8_t>(k.code)}) << k.pc << " -> " << k.word;
+  }
+}
+
+TEST_F(ConsoleSandbox, OptionValuesAreCheckedAndReplayedAsABatchCommand) {
+  const host::Operation* view = host::FindOperation("iso-view");
+  ASSERT_NE(view, nullptr);
+  struct Row {
+    std::map<std::string, std::string> given;
+    std::string refusal;
+    const char* why;
+  };
+  const std::vector<Row> rows = {
+      {{{"PROGRAM", "programs/p.knf"}}, "", "defaults fill the rest"},
+      {{{"PROGRAM", "../outside.txt"}}, "program: \"..\"", "files come from the sandbox only"},
+      {{{"PROGRAM", "programs"}}, "no file programs", "a folder is no program"},
+      {{{"PROGRAM", "programs/p.knf"}, {"--library", "Evil"}}, "library: \"Evil\" is none", "choices only"},
+      {{{"PROGRAM", "programs/p.knf"}, {"--delay", "60001"}}, "from 0 to 60000", "ranges"},
+      {{{"PROGRAM", "programs/p.knf"}, {"--delay", "-1"}}, "from 0 to 60000", "no sign"},
+      {{{"PROGRAM", "programs/p.knf"}, {"--iso", "0"}}, "--iso: no option", "a fixed option is not the page's"},
+      {{{"PROGRAM", "programs/p.knf"}, {"--png", "/etc/x"}}, "--png: no option", "options the table lacks"},
+      {{{"PROGRAM", "programs/p.knf"}, {"--lang", "256"}}, "language", "a language number"},
+  };
+  for (const Row& row : rows) {
+    host::OptionValues values, shown;
+    const std::string reason = host::CheckOptionValues(*view, box_, row.given, 9, &values, &shown);
+    if (row.refusal.empty()) EXPECT_EQ(reason, "") << row.why;
+    else EXPECT_NE(reason.find(row.refusal), std::string::npos) << row.why << ": got \"" << reason << "\"";
+  }
+  host::OptionValues values, shown;
+  ASSERT_EQ(host::CheckOptionValues(*view, box_, {{"PROGRAM", "programs/p.knf"}, {"--delay", "5"}}, 12, &values, &shown), "");
+  EXPECT_EQ(values["PROGRAM"], box_ + "/programs/p.knf");
+  EXPECT_EQ(host::BatchCommandLine(*view, shown, "3", "out 1.png"),
+            "hostsim view programs/p.knf --library Kerf --size 800x600 --delay 5 --iso --lang 12 --parts 3 --png 'out 1.png'");
+  const host::Operation* dialog = host::FindOperation("transform-dialog");
+  ASSERT_EQ(host::CheckOptionValues(*dialog, box_, {{"--type", "2"}, {"--active", "1"}}, 9, &values, &shown), "");
+  EXPECT_EQ(host::BatchCommandLine(*dialog, shown, "rec/k.txt", "OUT.png"),
+            "hostsim transform-dialog --type 2 --active --lang 9 --keys @rec/k.txt --png OUT.png");
+}
+
+TEST(ConsoleJson, TextsReachThePageIntact) {
+  struct Row {
+    std::string text, json;
+  };
+  const std::vector<Row> rows = {
+      {"plain", "\"plain\""},
+      {"a \"b\" \\ c", "\"a \\\"b\\\" \\\\ c\""},
+      {"line\nend\t", "\"line\\u000aend\\u0009\""},
+      {"P\xC5\x99\xC3\xADklad", "\"P\xC5\x99\xC3\xADklad\""},  // UTF-8 passes
+      {"\xFF\xC5", "\"\\ufffd\\ufffd\""},                       // no UTF-8: replaced
+      {"\xE2\x82", "\"\\ufffd\\ufffd\""},                       // cut short
+  };
+  for (const Row& row : rows) EXPECT_EQ(host::JsonString(row.text), row.json);
+}
+
+}  // namespace
