@@ -44,6 +44,22 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
+std::string Base64(const std::vector<uint8_t>& bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const uint32_t group = static_cast<uint32_t>(bytes[i]) << 16 |
+                           (i + 1 < bytes.size() ? static_cast<uint32_t>(bytes[i + 1]) << 8 : 0) |
+                           (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+    out += kDigits[group >> 18 & 63];
+    out += kDigits[group >> 12 & 63];
+    out += i + 1 < bytes.size() ? kDigits[group >> 6 & 63] : '=';
+    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+  }
+  return out;
+}
+
 std::string OperationsJson() {
   static const char* const kKinds[] = {"file", "choice", "number", "flag", "fixed"};
   std::string json = "[";

@@ -168,15 +168,21 @@ void Routes(httplib::Server& server, ConsoleState& state) {
         sink.done();
         return true;
       }
+      // The frame first: a result that follows a key is drawn before it is
+      // reported, and the page sees it in that order.
       std::string out;
+      // The picture rides in the event: one step less than the page
+      // fetching it after the announcement.
+      if (view.frame != *frame) {
+        uint64_t number = 0;
+        const std::vector<uint8_t> png = state.FramePng(&number);
+        out += "event: frame\ndata: " + std::to_string(number) + " " + view.drawn_ms + " " + Base64(png) + "\n\n";
+        *frame = number;
+      }
       for (const ConsoleEvent& e : view.events) {
         out += "event: log\ndata: {\"id\":" + std::to_string(e.id) + ",\"kind\":" + JsonString(e.kind) +
                ",\"text\":" + JsonString(e.text) + "}\n\n";
         *event = e.id;
-      }
-      if (view.frame != *frame) {
-        out += "event: frame\ndata: " + std::to_string(view.frame) + "\n\n";
-        *frame = view.frame;
       }
       if (out.empty()) out = ": idle\n\n";
       return sink.write(out.data(), out.size());
@@ -213,6 +219,9 @@ int Serve(const Settings& settings) {
 
   ConsoleState state(real, settings.language, ProgramFolder() + "/hostsim-operation");
   httplib::Server server;
+  // Small writes (an event, a frame) go out at once, not held back to be
+  // joined with the next.
+  server.set_tcp_nodelay(true);
   const std::vector<std::string> names = ConsoleHostNames(settings.listen);
   int port = settings.port;
   server.set_pre_routing_handler([&names, &port](const httplib::Request& req, httplib::Response& res) {

@@ -114,6 +114,7 @@ ConsoleView ConsoleState::Wait(uint64_t frame, uint64_t event, int timeout_ms) {
   changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), news);
   ConsoleView view;
   view.frame = frame_number_;
+  view.drawn_ms = frame_drawn_ms_;
   view.stopping = stopping_;
   for (const ConsoleEvent& e : events_)
     if (e.id > event) view.events.push_back(e);
@@ -145,6 +146,7 @@ void ConsoleState::OnReport(uint64_t generation, const std::string& kind, const 
   if (generation != generation_) return;
   if (frame) {
     frame_ = *frame;
+    frame_drawn_ms_ = text;
     ++frame_number_;
     changed_.notify_all();
     return;

@@ -28,6 +28,7 @@ struct ConsoleEvent {
 
 struct ConsoleView {
   uint64_t frame = 0;  // console-wide frame number, 0: none yet
+  std::string drawn_ms;  // when the operation drew it (wall clock, ms)
   std::vector<ConsoleEvent> events;  // those after the asked id
   bool stopping = false;
 };
@@ -78,6 +79,7 @@ class ConsoleState {
   uint64_t next_event_ = 1;
   uint64_t frame_number_ = 0;
   FrameCopy frame_;
+  std::string frame_drawn_ms_;
   std::vector<uint8_t> png_;
   uint64_t png_number_ = 0;
   std::unique_ptr<OperationProcess> process_;

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "host/services/tick_clock.h"
@@ -15,7 +16,12 @@ void OperationLink::Frame(const Screen& screen) {
   for (int v = 0; !filled && v < 256; ++v) palette[v] = Palette(static_cast<uint8_t>(v));
   filled = true;
   const uint32_t number = frame_.Publish(screen.width(), screen.height(), screen.pixels().data(), palette);
-  if (number != 0) Report("frame", std::to_string(number));
+  // With the wall-clock time it was drawn, so the page can tell how long
+  // the frame took to reach it.
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec / 1000000);
+  if (number != 0) Report("frame", std::to_string(number) + " " + std::to_string(ms));
 }
 
 void OperationLink::FrameEvery(const Screen& screen, uint32_t interval_ms) {

@@ -133,7 +133,10 @@ void OperationProcess::ReadReports() {
         continue;
       }
       FrameCopy copy;
-      if (frame_.Read(&copy)) report_(kind, std::to_string(copy.sequence), &copy);
+      // "NUMBER DRAWN_MS": the time goes on with whatever frame is read.
+      const std::string text = line.substr(tab + 1);
+      const size_t space = text.find(' ');
+      if (frame_.Read(&copy)) report_(kind, space == std::string::npos ? "" : text.substr(space + 1), &copy);
     }
   }
   // Waits for the end without reaping, so that the child's number stays

@@ -20,7 +20,8 @@ namespace host {
 
 class OperationProcess {
  public:
-  // kind: "frame" (with the frame read from the shared screen), "message",
+  // kind: "frame" (with the frame read from the shared screen and, as the
+  // text, the wall-clock milliseconds it was drawn at), "message",
   // "result", "status" (as the child reports them) and at the end "status"
   // with "ended" or "crashed: ...". Called from the reader thread.
   using Report = std::function<void(const std::string& kind, const std::string& text, const FrameCopy* frame)>;

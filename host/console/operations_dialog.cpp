@@ -22,6 +22,7 @@ void RunTransformDialog(const OperationRequest& request, OperationLink& link) {
   while (link.NextKey(-1, &code) == OperationLink::kKey) {
     const int status = session.Data(static_cast<uint8_t>(code));
     link.Frame(session.screen());
+    link.Result("key " + std::to_string(code) + ": DLL_DATA_TRANSFORMACE returned " + std::to_string(status));
     if (status != 9) continue;
     const DialogHost& dialog = session.dialog();
     std::string called;
