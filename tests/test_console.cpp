@@ -13,6 +13,7 @@
 #include "host/console/key_recorder.h"
 #include "host/console/operation.h"
 #include "host/runners/dialog_runner.h"
+#include "host/runners/technol_session.h"
 
 namespace fs = std::filesystem;
 
@@ -127,13 +128,25 @@ TEST(ConsoleRecorder, ScriptReplaysTheSameKeysWithTheirPauses) {
   std::string error;
   ASSERT_TRUE(host::DialogKeyCodes(steps, &codes, &error)) << error;
   EXPECT_EQ(codes, (std::vector<uint8_t>{164, '1', '2', 43, '5', 1, 'X'}));
-  // Every key of the dialog's table has a word the script takes back.
-  const host::Operation* dialog = host::FindOperation("transform-dialog");
-  ASSERT_NE(dialog, nullptr);
-  for (const host::KeyBinding& k : dialog->keys) {
-    ASSERT_EQ(host::ParseKeyScript(k.word, host::kDialogKeys, &steps), "") << k.word;
-    ASSERT_TRUE(host::DialogKeyCodes(steps, &codes, &error)) << k.word;
-    EXPECT_EQ(codes, std::vector<uint8_t>{static_cast<uint8_t>(k.code)}) << k.pc << " -> " << k.word;
+}
+
+// Every key of every operation that replays a key script has a word that
+// script's table takes back as the same key code.
+TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
+  const std::map<std::string, const host::KeyTable*> tables = {
+      {"transform-dialog", &host::kDialogKeys}, {"technol", &host::kTechnolKeys}};
+  for (const host::Operation& operation : host::ConsoleOperations()) {
+    if (operation.replay_count) continue;
+    ASSERT_EQ(tables.count(operation.id), 1u) << operation.id << ": which key table replays it?";
+    for (const host::KeyBinding& k : operation.keys) {
+      std::vector<host::KeyStep> steps;
+      ASSERT_EQ(host::ParseKeyScript(k.word, *tables.at(operation.id), &steps), "") << k.word;
+      ASSERT_EQ(steps.size(), 1u) << k.word;
+      const int code = steps[0].kind == host::KeyStep::kKey ? steps[0].code
+                       : steps[0].text.size() == 1       ? steps[0].text[0]
+                                                         : -1;
+      EXPECT_EQ(code, k.code) << operation.id << ": " << k.pc << " -> " << k.word;
+    }
   }
 }
 

@@ -43,6 +43,18 @@ std::vector<KeyBinding> DialogKeys() {
   return keys;
 }
 
+// The technology screens' keys (kTechnolKeys); digits are typed.
+std::vector<KeyBinding> TechnolKeys() {
+  std::vector<KeyBinding> keys = {
+      {"ArrowDown", "next", "next", 1},     {"Tab", "next", "next", 1},   {"Enter", "next", "next", 1},
+      {"ArrowUp", "previous", "previous", 2}, {".", "point", "point", 43}, {",", "point", "point", 43},
+      {"-", "sign", "sign", 63},            {"Delete", "clear", "clear", 46}, {"Backspace", "clear", "clear", 46},
+      {"ArrowLeft", "left", "left", 12},    {"ArrowRight", "right", "right", 14},
+  };
+  for (char c = '0'; c <= '9'; ++c) keys.push_back({std::string(1, c), std::string(1, c), std::string(1, c), c});
+  return keys;
+}
+
 const std::vector<Operation> kOperations = {
     {"view", "Program view (Kerf format)", "view", kViewOptions, kViewKeys, "--parts", true},
     {"iso-view", "ISO program view", "view", With(kViewOptions, {"--iso", "", OperationOption::kFixed, "", {}, 0, 0}),
@@ -51,6 +63,10 @@ const std::vector<Operation> kOperations = {
      {{"--type", "transformation type", OperationOption::kChoice, "1", {"1", "2", "3"}, 0, 0},
       {"--active", "already active", OperationOption::kFlag, "", {}, 0, 0}},
      DialogKeys(), "--keys", false},
+    {"technol", "Technology screen (Tracer)", "technol",
+     {{"FILE", "description", OperationOption::kFile, "technology.txt", {}, 0, 0},
+      {"--screen", "screen number", OperationOption::kNumber, "1", {}, 0, 255}},
+     TechnolKeys(), "--keys", false},
 };
 
 bool WholeNumber(const std::string& text, int min, int max, int* value) {

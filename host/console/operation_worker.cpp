@@ -25,6 +25,7 @@ const Runner kRunners[] = {
     {"view", host::RunProgramView},
     {"iso-view", host::RunProgramView},
     {"transform-dialog", host::RunTransformDialog},
+    {"technol", host::RunTechnolScreen},
 };
 
 }  // namespace
