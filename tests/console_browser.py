@@ -146,9 +146,9 @@ def http_status(port, path, host=None, origin=None):
     return status
 
 
-def start_console(hostsim, sandbox):
+def start_console(hostsim, sandbox, tmp):
     console = subprocess.Popen([hostsim, "console", "--port", "0", "--sandbox", sandbox],
-                               stdout=subprocess.PIPE, text=True)
+                               stdout=subprocess.PIPE, text=True, env=dict(os.environ, TMPDIR=tmp))
     lines = queue.Queue()
     threading.Thread(target=lambda: [lines.put(l) for l in console.stdout], daemon=True).start()
     try:
@@ -199,7 +199,10 @@ def main():
     sandbox = os.path.join(work, "sandbox")
     os.makedirs(os.path.join(sandbox, "programs"))
     shutil.copy(os.path.join(args.examples, "flange.knf"), os.path.join(sandbox, "programs"))
-    console, port = start_console(os.path.abspath(args.hostsim), sandbox)
+    # The operations' own folders go here, and must all be gone at the end.
+    tmp = os.path.join(work, "tmp")
+    os.makedirs(tmp)
+    console, port = start_console(os.path.abspath(args.hostsim), sandbox, tmp)
     browser = None
     try:
         # Another site's page, or a name rebound to this machine, is refused.
@@ -288,9 +291,12 @@ def main():
             console.wait(timeout=DEADLINE)
         except subprocess.TimeoutExpired:
             console.kill()
+        left = os.listdir(tmp)
         shutil.rmtree(work, ignore_errors=True)
     if console.returncode != 0:
         fail("the console ended with status %d" % console.returncode)
+    if left:
+        fail("the console left folders behind: " + ", ".join(left))
 
 
 if __name__ == "__main__":

@@ -136,7 +136,7 @@ TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
   const std::map<std::string, const host::KeyTable*> tables = {
       {"transform-dialog", &host::kDialogKeys}, {"technol", &host::kTechnolKeys}};
   for (const host::Operation& operation : host::ConsoleOperations()) {
-    if (operation.replay_count) continue;
+    if (operation.replay_count || operation.replay_option.empty()) continue;
     ASSERT_EQ(tables.count(operation.id), 1u) << operation.id << ": which key table replays it?";
     for (const host::KeyBinding& k : operation.keys) {
       std::vector<host::KeyStep> steps;
@@ -184,6 +184,11 @@ TEST_F(ConsoleSandbox, OptionValuesAreCheckedAndReplayedAsABatchCommand) {
   ASSERT_EQ(host::CheckOptionValues(*dialog, box_, {{"--type", "2"}, {"--active", "1"}}, 9, &values, &shown), "");
   EXPECT_EQ(host::BatchCommandLine(*dialog, shown, "rec/k.txt", "OUT.png"),
             "hostsim transform-dialog --type 2 --active --lang 9 --keys @rec/k.txt --png OUT.png");
+  // An operation that takes no keys replays without any.
+  const host::Operation* contour = host::FindOperation("showiso");
+  ASSERT_EQ(host::CheckOptionValues(*contour, box_, {{"PROGRAM", "programs/p.knf"}, {"--large", "1"}}, 9, &values, &shown), "");
+  EXPECT_EQ(host::BatchCommandLine(*contour, shown, "", "OUT.png"),
+            "hostsim showiso programs/p.knf --kind 0 --large --axes XY --label left --lang 9 --png OUT.png");
 }
 
 TEST(ConsoleJson, TextsReachThePageIntact) {

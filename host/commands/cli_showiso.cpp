@@ -14,8 +14,7 @@
 #include "bridge/display.h"
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
-#include "host/runners/contour_runner.h"
-#include "host/screen/screen.h"
+#include "host/runners/showiso_session.h"
 #include "host/services/sandbox_folder.h"
 
 namespace host {
@@ -30,10 +29,6 @@ std::string CheckAxes(const std::string& value) {
   return "";
 }
 
-// The settings' axis code of a letter: A..C count from 1, U..Z from 33
-// (codes with bits 4-7 set read as the code plus 52).
-uint32_t AxisCode(char letter) { return letter <= 'C' ? static_cast<uint32_t>(letter - 64) : static_cast<uint32_t>(letter - 52); }
-
 int ShowIsoCommand(const ParsedArgs& args) {
   const std::string program = args.Text("PROGRAM"), png = args.Text("--png");
   const std::string text = ReadInputFile(program, 64u << 20);
@@ -45,47 +40,24 @@ int ShowIsoCommand(const ParsedArgs& args) {
   folder.MakeDir("c/prog");
   folder.MakeDir("c/edit");
   CopyFromInput(program, folder.root() + "/c/prog/program.nc");
-  FileServices files(folder.root());
-  Screen screen(large ? 800 : 640, large ? 600 : 480);
-  DisplayServices display(screen, TextStyle::kForm);
-  // The host's window behind the view, in the label's background colour.
-  screen.FillRect(0, 0, screen.width(), screen.height(), display.block()[BARVA_P2]);
-  TracerHost tracer(display, &files);
-  ContourHost contour(tracer, files);
-  const std::string axes = args.Text("--axes");
-  tracer.SetSetting(4, AxisCode(axes[0]));
-  tracer.SetSetting(8, AxisCode(axes[1]));
-  // The diameter flag (settings word 396, bits 20-23): X words are halved
-  // on the vertical axis (mode text "S...") or the horizontal one ("K...").
-  // The plane type (bits 8-11 of the same word): 6 to 9 exchange the axes
-  // and give I to the vertical one.
-  tracer.SetSetting(396, (args.Has("--diameter") ? 1u << 20 : 0) | static_cast<uint32_t>(args.Int("--plane")) << 8);
-  tracer.mode_text[0] = args.Text("--mode") == "K" ? 'K' : 'S';
-  TracerRunner runner(tracer, files);
+  ShowIsoSession session(folder.root(), large);
+  ShowIsoSettings settings;
+  settings.language = static_cast<uint32_t>(args.Int("--lang"));
+  settings.kind = kind;
+  settings.axes = args.Text("--axes");
+  settings.plane = static_cast<uint32_t>(args.Int("--plane"));
+  settings.diameter = args.Has("--diameter");
+  settings.mode = args.Text("--mode")[0];
+  settings.label_left = args.Text("--label") == "left";
+  settings.editor_buffer = args.Has("--editor-buffer");
   std::string error;
-  if (!runner.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
+  if (!session.Load(settings, &error)) throw HostError(error);
+  ContourRunner& view = session.view();
+  FileServices& files = session.files();
+  Screen& screen = session.screen();
+  ContourHost& contour = session.contour();
+  DisplayServices& display = session.display();
 
-  STRUCT_TRACER& r = tracer.record();
-  r.displayKind = kind;
-  r.largeLayout = large ? 1 : 0;
-  contour.label_left = args.Text("--label") == "left" ? 1 : 0;
-  if (kind == 10 || kind == 11) {
-    // Kinds 10 and 11 draw into the area the host chose: here the window
-    // of kind 0.
-    contour.area_w = 304 + (large ? 160 : 0);
-    contour.area_h = 286 + (large ? 120 : 0);
-    contour.origin_x = 328;
-    contour.origin_y = 416 + (large ? 120 : 0);
-  }
-  if (args.Has("--editor-buffer")) {
-    contour.editor_buffer = 1;
-    contour.SetEditorDir("c:\\edit\\");
-    contour.SetEditorSource("c:\\prog\\program.nc");
-  } else {
-    contour.SetProgram("c:\\prog\\program.nc");
-  }
-
-  ContourRunner view(runner, tracer, contour);
   int segments = -1;
   if (args.Has("--block-by-block")) {
     segments = view.BlockByBlock(text, kind);

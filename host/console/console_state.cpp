@@ -84,7 +84,7 @@ bool ConsoleState::Recording(const std::string& script_name, const std::string& 
                              std::string* command, bool* is_script) const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!operation_) return false;
-  *is_script = !operation_->replay_count;
+  *is_script = !operation_->replay_count && !operation_->replay_option.empty();
   *command = BatchCommandLine(*operation_, shown_, *is_script ? script_name : std::to_string(recorder_.keys()), png);
   *script = recorder_.Script({"keys recorded by hostsim console; replay with:", *command});
   return true;

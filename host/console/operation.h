@@ -56,7 +56,8 @@ struct Operation {
   std::vector<OperationOption> options;
   std::vector<KeyBinding> keys;
   // How the batch command replays the keys: a key script given to this
-  // option, or (kCount) the number of keys pressed given to it.
+  // option, or (replay_count) the number of keys pressed given to it; ""
+  // for an operation that takes no keys.
   std::string replay_option = "--keys";
   bool replay_count = false;
 };

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,6 +82,9 @@ OperationProcess::OperationProcess(const std::string& worker, const Operation& o
       if (from[i] < 0 || dup2(from[i], 3 + i) < 0) _exit(127);
     // The server's sockets and files stay with the server.
     for (int fd = 6; fd < 1024; ++fd) close(fd);
+    // A library that crashes leaves no core file in the operator's folder.
+    const rlimit no_core{0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
     execv(argv[0], argv.data());
     static const char kFailed[] = "status\tfailed cannot start hostsim-operation\n";
     if (write(4, kFailed, sizeof kFailed - 1) < 0) _exit(127);

@@ -67,6 +67,13 @@ const std::vector<Operation> kOperations = {
      {{"FILE", "description", OperationOption::kFile, "technology.txt", {}, 0, 0},
       {"--screen", "screen number", OperationOption::kNumber, "1", {}, 0, 255}},
      TechnolKeys(), "--keys", false},
+    {"showiso", "ISO program contour view (Tracer)", "showiso",
+     {{"PROGRAM", "ISO program", OperationOption::kFile, "iso_bracket_g90.nc", {}, 0, 0},
+      {"--kind", "display kind", OperationOption::kChoice, "0", {"0", "1", "2", "10", "11"}, 0, 0},
+      {"--large", "large layout (800x600)", OperationOption::kFlag, "", {}, 0, 0},
+      {"--axes", "axes", OperationOption::kChoice, "XY", {"XY", "XZ", "YZ", "ZX"}, 0, 0},
+      {"--label", "label", OperationOption::kChoice, "left", {"left", "right"}, 0, 0}},
+     {}, "", false},
 };
 
 bool WholeNumber(const std::string& text, int min, int max, int* value) {
@@ -167,7 +174,8 @@ std::string BatchCommandLine(const Operation& operation, const OptionValues& sho
   }
   auto lang = shown.find("--lang");
   if (lang != shown.end()) line += " --lang " + lang->second;
-  line += " " + operation.replay_option + " " + Quoted(operation.replay_count ? replay : "@" + replay);
+  if (!operation.replay_option.empty())
+    line += " " + operation.replay_option + " " + Quoted(operation.replay_count ? replay : "@" + replay);
   return line + " --png " + Quoted(png);
 }
 

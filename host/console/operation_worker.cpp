@@ -26,6 +26,7 @@ const Runner kRunners[] = {
     {"iso-view", host::RunProgramView},
     {"transform-dialog", host::RunTransformDialog},
     {"technol", host::RunTechnolScreen},
+    {"showiso", host::RunShowIso},
 };
 
 }  // namespace

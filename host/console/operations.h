@@ -9,5 +9,6 @@ namespace host {
 void RunProgramView(const OperationRequest& request, OperationLink& link);
 void RunTransformDialog(const OperationRequest& request, OperationLink& link);
 void RunTechnolScreen(const OperationRequest& request, OperationLink& link);
+void RunShowIso(const OperationRequest& request, OperationLink& link);
 
 }  // namespace host
