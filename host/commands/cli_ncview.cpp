@@ -21,18 +21,6 @@ namespace {
 // only this much reaches the library (which cuts it too).
 constexpr uint64_t kMaxProgram = 64u << 20;
 
-const KeyTable kNcKeys = {{
-    {"up", 1, 1, "one line up", ""},
-    {"down", 1, 3, "one line down", ""},
-    {"right", 1, 2, "shift the text one column to the left (offset + 1)", ""},
-    {"left", 1, 4, "shift the text back (offset - 1)", ""},
-    {"home", 1, 6, "the start of the program", ""},
-    {"pgup", 1, 7, "a page up", ""},
-    {"end", 1, 8, "the last page", ""},
-    {"pgdn", 1, 9, "a page down", ""},
-    {"follow", 30, 0, "follow block number N (as the control reports it)", "N"},
-}, false};
-
 std::string BlockList(const std::string& value) {
   for (size_t i = 0; i < value.size(); ++i) {
     char c = value[i];
@@ -61,15 +49,12 @@ int NcView(const ParsedArgs& args) {
   std::vector<int> w = {0, 0, size.width - 1, size.height - 1};
   if (args.Has("--window")) w = args.Ints("--window");
   runner.SetWindow(w[0], w[1], w[2], w[3]);
-  std::string title = args.Has("--title") ? args.Text("--title") : args.Text("PROGRAM");
-  std::string status = args.Text("--status");
-  runner.record().title = title.c_str();
-  runner.record().status = status.c_str();
-  runner.record().viewer = static_cast<uint8_t>(args.Int("--viewer"));
-  runner.record().colouring = args.Has("--plain") ? 0 : 1;
-  runner.Init(text);
-  runner.Start();
-  runner.PaintPage();
+  NcViewPage page;
+  page.title = args.Has("--title") ? args.Text("--title") : args.Text("PROGRAM");
+  page.status = args.Text("--status");
+  page.viewer = static_cast<uint8_t>(args.Int("--viewer"));
+  page.colouring = !args.Has("--plain");
+  runner.Open(text, page);
   if (args.Has("--follow")) {
     std::string list = args.Text("--follow");
     size_t from = 0;

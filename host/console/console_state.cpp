@@ -36,7 +36,7 @@ std::string ConsoleState::Start(const std::string& id, const std::map<std::strin
   }
   try {
     process = std::make_unique<OperationProcess>(
-        worker_, *operation, values,
+        worker_, *operation, values, shown,
         [this, generation](const std::string& kind, const std::string& text, const FrameCopy* frame) {
           OnReport(generation, kind, text, frame);
         });

@@ -44,6 +44,7 @@ using OptionValues = std::map<std::string, std::string>;
 
 struct OperationRequest {
   OptionValues values;
+  OptionValues shown;  // the same as the page gave them (files relative to the sandbox)
   std::string folder;  // the operation's own drive folder (empty at start)
 };
 

@@ -52,10 +52,11 @@ std::string ChildEnd(int wait_status) {
 }
 
 OperationProcess::OperationProcess(const std::string& worker, const Operation& operation,
-                                   const OptionValues& values, Report report)
+                                   const OptionValues& values, const OptionValues& shown, Report report)
     : folder_(MakeFolder(operation.id)), report_(std::move(report)) {
   std::vector<std::string> args = {worker, operation.id, folder_};
   for (const auto& [name, value] : values) args.push_back(name + "=" + value);
+  for (const auto& [name, value] : shown) args.push_back("shown:" + name + "=" + value);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

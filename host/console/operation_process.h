@@ -29,7 +29,7 @@ class OperationProcess {
   // Starts `worker` (hostsim-operation) for the operation with the checked
   // option values; throws HostError when it cannot.
   OperationProcess(const std::string& worker, const Operation& operation, const OptionValues& values,
-                   Report report);
+                   const OptionValues& shown, Report report);
   ~OperationProcess();
   OperationProcess(const OperationProcess&) = delete;
   OperationProcess& operator=(const OperationProcess&) = delete;

@@ -74,6 +74,14 @@ const std::vector<Operation> kOperations = {
       {"--axes", "axes", OperationOption::kChoice, "XY", {"XY", "XZ", "YZ", "ZX"}, 0, 0},
       {"--label", "label", OperationOption::kChoice, "left", {"left", "right"}, 0, 0}},
      {}, "", false},
+    {"ncview", "NC program viewer (Anvil)", "ncview",
+     {{"PROGRAM", "ISO program", OperationOption::kFile, "iso_ncview_frame.nc", {}, 0, 0},
+      {"--size", "screen", OperationOption::kChoice, "800x600", {"800x600", "640x480", "1024x768"}, 0, 0},
+      {"--plain", "colouring off", OperationOption::kFlag, "", {}, 0, 0}},
+     {{"ArrowUp", "line up", "up", 1}, {"ArrowDown", "line down", "down", 3}, {"ArrowRight", "text left", "right", 2},
+      {"ArrowLeft", "text right", "left", 4}, {"Home", "start", "home", 6}, {"PageUp", "page up", "pgup", 7},
+      {"End", "last page", "end", 8}, {"PageDown", "page down", "pgdn", 9}},
+     "--keys", false},
 };
 
 bool WholeNumber(const std::string& text, int min, int max, int* value) {

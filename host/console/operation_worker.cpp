@@ -1,9 +1,10 @@
 // hostsim-operation: runs one console operation in a process of its own,
 // started by the console server (never by hand):
-//   hostsim-operation ID FOLDER [NAME=VALUE ...]
+//   hostsim-operation ID FOLDER [NAME=VALUE ...] [shown:NAME=VALUE ...]
 // with the key pipe at fd 3, the report pipe at fd 4 and the shared screen
 // at fd 5. FOLDER is the operation's own drive folder; the values are the
-// checked options of the operation table.
+// checked options of the operation table, "shown:" the same as the page
+// gave them.
 #include <stdio.h>
 #include <unistd.h>
 
@@ -27,6 +28,7 @@ const Runner kRunners[] = {
     {"transform-dialog", host::RunTransformDialog},
     {"technol", host::RunTechnolScreen},
     {"showiso", host::RunShowIso},
+    {"ncview", host::RunNcView},
 };
 
 }  // namespace
@@ -41,7 +43,9 @@ int main(int argc, char** argv) {
   for (int i = 3; i < argc; ++i) {
     const std::string pair = argv[i];
     const size_t eq = pair.find('=');
-    if (eq != std::string::npos) request.values[pair.substr(0, eq)] = pair.substr(eq + 1);
+    if (eq == std::string::npos) continue;
+    if (pair.rfind("shown:", 0) == 0) request.shown[pair.substr(6, eq - 6)] = pair.substr(eq + 1);
+    else request.values[pair.substr(0, eq)] = pair.substr(eq + 1);
   }
   try {
     host::SharedFrame frame(5);

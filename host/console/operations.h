@@ -10,5 +10,6 @@ void RunProgramView(const OperationRequest& request, OperationLink& link);
 void RunTransformDialog(const OperationRequest& request, OperationLink& link);
 void RunTechnolScreen(const OperationRequest& request, OperationLink& link);
 void RunShowIso(const OperationRequest& request, OperationLink& link);
+void RunNcView(const OperationRequest& request, OperationLink& link);
 
 }  // namespace host

@@ -6,6 +6,28 @@
 
 namespace host {
 
+const KeyTable kNcKeys = {{
+    {"up", 1, 1, "one line up", ""},
+    {"down", 1, 3, "one line down", ""},
+    {"right", 1, 2, "shift the text one column to the left (offset + 1)", ""},
+    {"left", 1, 4, "shift the text back (offset - 1)", ""},
+    {"home", 1, 6, "the start of the program", ""},
+    {"pgup", 1, 7, "a page up", ""},
+    {"end", 1, 8, "the last page", ""},
+    {"pgdn", 1, 9, "a page down", ""},
+    {"follow", 30, 0, "follow block number N (as the control reports it)", "N"},
+}, false};
+
+void NcViewRunner::Open(const std::string& text, const NcViewPage& page) {
+  record_.title = page.title.c_str();
+  record_.status = page.status.c_str();
+  record_.viewer = page.viewer;
+  record_.colouring = page.colouring ? 1 : 0;
+  Init(text);
+  Start();
+  PaintPage();
+}
+
 NcViewRunner::NcViewRunner(Screen& screen, uint32_t pool_size)
     : graphics_(screen), anvil_(pool_size) {}
 

@@ -10,12 +10,25 @@
 #include <string>
 
 #include "anvil/nc_view.h"
+#include "host/commands/key_script.h"
 #include "host/screen/screen.h"
 #include "host/services/anvil_host.h"
 #include "host/services/graphics_services.h"
 #include "host/services/loader.h"
 
 namespace host {
+
+// Keys of the viewer (code 1, the key in the character) and the action
+// that follows a block number.
+extern const KeyTable kNcKeys;
+
+// What the viewer shows besides the program: title, status, viewer number,
+// colouring. The texts must live while the viewer runs.
+struct NcViewPage {
+  std::string title, status;
+  uint8_t viewer = 0;
+  bool colouring = true;
+};
 
 class NcViewRunner {
  public:
@@ -36,6 +49,9 @@ class NcViewRunner {
   // NcViewInit with the record as the caller set it (null text, any length).
   void InitRaw() { init_(&record_); }
   void Start();
+  // The record filled from `page` (kept by the caller), then Init, Start
+  // and the first page painted.
+  void Open(const std::string& text, const NcViewPage& page);
   // NcViewCont without an event until a call returns 1; the calls made.
   // Stops after kMaxCallsPerPage (returns that many).
   uint32_t PaintPage();
