@@ -65,8 +65,14 @@ void Screen::FillRect(int x, int y, int w, int h, uint8_t colour) {
   int left = std::max(x, 0), top = std::max(y, 0);
   int right = std::min<long long>(static_cast<long long>(x) + w, width_);
   int bottom = std::min<long long>(static_cast<long long>(y) + h, height_);
-  for (int row = top; row < bottom; ++row)
-    for (int col = left; col < right; ++col) Plot(col, row, colour);
+  for (int row = top; row < bottom; ++row) {
+    uint8_t* span = &pixels_[static_cast<size_t>(row) * width_];
+    if (xor_mode_) {
+      for (int col = left; col < right; ++col) span[col] ^= colour;
+    } else {
+      std::fill(span + left, span + right, colour);
+    }
+  }
 }
 
 namespace {
@@ -90,8 +96,21 @@ void Bresenham(int x1, int y1, int x2, int y2, Fn fn) {
 }  // namespace
 
 void Screen::Line(int x1, int y1, int x2, int y2, uint16_t pattern, uint8_t colour) {
+  auto on_screen = [this](int x, int y) { return x >= 0 && y >= 0 && x < width_ && y < height_; };
+  if (!on_screen(x1, y1) || !on_screen(x2, y2)) {
+    Bresenham(x1, y1, x2, y2, [&](int x, int y, int i) {
+      if (pattern & (0x8000u >> (i & 15))) Plot(x, y, colour);
+    });
+    return;
+  }
+  // Every point of the line lies in the box of its ends: with both ends on
+  // the screen no pixel needs a check of its own.
+  uint8_t* pixels = pixels_.data();
+  const bool xor_mode = xor_mode_;
   Bresenham(x1, y1, x2, y2, [&](int x, int y, int i) {
-    if (pattern & (0x8000u >> (i & 15))) Plot(x, y, colour);
+    if (!(pattern & (0x8000u >> (i & 15)))) return;
+    uint8_t& pixel = pixels[static_cast<size_t>(y) * width_ + x];
+    pixel = xor_mode ? pixel ^ colour : colour;
   });
 }
 

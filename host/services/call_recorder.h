@@ -41,14 +41,16 @@ class CallRecorder {
   bool enabled() const { return enabled_; }
   // Records only the calls of these slots (every call when empty).
   void KeepOnly(std::vector<int> slots) { only_ = std::move(slots); }
+  // Whether a call of this slot would be kept.
+  bool Keeps(int slot) const {
+    if (!enabled_) return false;
+    if (only_.empty()) return true;
+    for (int kept : only_)
+      if (kept == slot) return true;
+    return false;
+  }
   void Record(GdiCall call) {
-    if (!enabled_) return;
-    if (!only_.empty()) {
-      bool kept = false;
-      for (int slot : only_) kept = kept || slot == call.slot;
-      if (!kept) return;
-    }
-    calls_.push_back(std::move(call));
+    if (Keeps(call.slot)) calls_.push_back(std::move(call));
   }
   const std::vector<GdiCall>& calls() const { return calls_; }
   // Describe() of every call, in order.

@@ -1,5 +1,6 @@
 #include "host/services/dispatch.h"
 
+#include <memory>
 #include <vector>
 
 namespace host {
@@ -7,7 +8,9 @@ namespace {
 
 struct Service {
   std::string name;
-  ServiceFn fn;
+  // Shared, so that a call keeps its service alive while the service
+  // registers or unregisters others, without copying the function.
+  std::shared_ptr<const ServiceFn> fn;
 };
 
 std::vector<Service>& Registry() {
@@ -24,13 +27,15 @@ DispatchObserver& Observer() {
 
 uint32_t RegisterService(const char* name, ServiceFn fn) {
   auto& services = Registry();
+  // An empty function leaves its slot free, as an unregistered one.
+  auto held = fn ? std::make_shared<const ServiceFn>(std::move(fn)) : nullptr;
   for (size_t i = 0; i < services.size(); ++i) {
     if (!services[i].fn) {
-      services[i] = {name, std::move(fn)};
+      services[i] = {name, std::move(held)};
       return static_cast<uint32_t>(i + 1);
     }
   }
-  services.push_back({name, std::move(fn)});
+  services.push_back({name, std::move(held)});
   return static_cast<uint32_t>(services.size());
 }
 
@@ -59,9 +64,9 @@ extern "C" int HostDispatchEntry(uint32_t handle, int count, ...) {
   if (host::Observer()) host::Observer()(handle, count);
   va_list args;
   va_start(args, count);
-  // Copy the function: a service may register or unregister others.
-  host::ServiceFn fn = services[handle - 1].fn;
-  int result = fn(count, args);
+  // Hold the function: a service may register or unregister others.
+  std::shared_ptr<const host::ServiceFn> fn = services[handle - 1].fn;
+  int result = (*fn)(count, args);
   va_end(args);
   return result;
 }

@@ -42,18 +42,29 @@ GraphicsServices::~GraphicsServices() {
 
 void GraphicsServices::Register(int slot, const char* name, int count, Handler handler) {
   uint32_t handle = RegisterService(name, [this, slot, name, count, handler](int given, va_list args) {
-    GdiCall call;
+    // A call the recorder will not keep is decoded into a reused record:
+    // its argument list keeps its storage, so drawing allocates nothing.
+    GdiCall fresh;
+    GdiCall& call = recorder_.Keeps(slot) ? fresh : ReusedCall();
     call.slot = slot;
     call.service = name;
     call.count = given;
     int result = CountAccepted(call, count) ? (this->*handler)(call, args) : 0;
     call.result = result;
     ++calls_;
-    recorder_.Record(std::move(call));
+    if (&call == &fresh) recorder_.Record(std::move(call));
     return result;
   });
   table_.handles[slot] = handle;
   handles_.push_back(handle);
+}
+
+GdiCall& GraphicsServices::ReusedCall() {
+  std::vector<uint32_t> storage = std::move(reused_.args);
+  storage.clear();
+  reused_ = GdiCall{};
+  reused_.args = std::move(storage);
+  return reused_;
 }
 
 int GraphicsServices::SetColors(GdiCall& call, va_list args) {

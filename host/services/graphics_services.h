@@ -93,6 +93,8 @@ class GraphicsServices {
   using Handler = int (GraphicsServices::*)(GdiCall&, va_list);
 
   void Register(int slot, const char* name, int count, Handler handler);
+  // The record for a call that is not kept, cleared.
+  GdiCall& ReusedCall();
   int SetColors(GdiCall& call, va_list args);
   int FillRect(GdiCall& call, va_list args);
   int SetXorMode(GdiCall& call, va_list args);
@@ -116,6 +118,7 @@ class GraphicsServices {
   TextBox box_;
   std::map<uint32_t, SavedArea> saved_;
   uint64_t calls_ = 0;
+  GdiCall reused_;
 };
 
 }  // namespace host
