@@ -24,7 +24,30 @@ Vec3 Get(const void* field) {
 
 void Put(void* field, const double value[3]) { memcpy(field, value, 3 * sizeof(double)); }
 
+// The high 32 bits (sign, exponent, top of the mantissa) of element
+// `index` of an array of doubles kept at any address.
+uint32_t HighWord(const void* array, int index) {
+  uint32_t word;
+  memcpy(&word, static_cast<const uint8_t*>(array) + 8 * index + 4, sizeof word);
+  return word;
+}
+
+// A box that reaches 2^1023 or beyond on every side (a new pen's ±1.7e308)
+// holds every point whose coordinates are below 2^1023 in magnitude. That
+// is told from the exponents alone, without comparing reals; a NaN limit
+// is beyond as well, as no comparison with it would set a bit.
+bool SurelyInside(const Pen3D* pen, const double p[3]) {
+  for (int axis = 0; axis < 3; ++axis) {
+    if ((HighWord(p, axis) & 0x7FFFFFFFu) >= 0x7FE00000u) return false;
+    if (HighWord(pen->box_min, axis) < 0xFFE00000u) return false;
+    uint32_t hi = HighWord(pen->box_max, axis);
+    if (hi < 0x7FE00000u || hi > 0x7FFFFFFFu) return false;
+  }
+  return true;
+}
+
 int BoxCode(const Pen3D* pen, const double p[3]) {
+  if (SurelyInside(pen, p)) return 0;
   Vec3 lo = Get(pen->box_min), hi = Get(pen->box_max);
   int code = 0;
   for (int axis = 0; axis < 3; ++axis) {

@@ -146,11 +146,11 @@ void FinishMeasuring(IsoView* iv) {
 
 uint32_t RunEngine(IsoView* iv) {
   KerfView* v = &iv->view;
-  uint32_t started = Now(v);
+  ViewSlice slice = BeginViewSlice(v->info->ticks, v->info->tick_frequency, kSliceMs);
   GdiSetClip(v->window);
   for (;;) {
     if (v->finished) return 2;
-    if (ElapsedMs(Now(v), started) >= kSliceMs) return 1;
+    if (ViewSliceOver(slice)) return 1;
     int read = ReadLine(iv);
     if (read != 0 && read != 1) {  // a failed file read; its text is set
       v->failed = v->finished = true;

@@ -188,11 +188,11 @@ void FinishMeasuring(KerfView* v) {
 }
 
 uint32_t RunEngine(KerfView* v) {
-  uint32_t started = Now(v);
+  ViewSlice slice = BeginViewSlice(v->info->ticks, v->info->tick_frequency, kSliceMs);
   GdiSetClip(v->window);
   for (;;) {
     if (v->finished) return 2;
-    if (ElapsedMs(Now(v), started) >= kSliceMs) return 1;
+    if (ViewSliceOver(slice)) return 1;
     int read = ReadProgramLine(&v->reader);
     if (read != 0 && read != 1) {  // a failed read; its text is set
       v->failed = v->finished = true;

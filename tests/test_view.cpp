@@ -328,4 +328,33 @@ TEST(Fit, BothAxesZeroDrawsAtScaleOne) {
   EXPECT_EQ(fit.origin_y, 25 + 274);
 }
 
+TEST(ViewSliceClock, EndsExactlyWhenTheMillisecondsSayTheSliceIsOver) {
+  // The direct rule: ElapsedMs of ViewMilliseconds at the start and now.
+  // Frequencies that divide 2^32 and that do not, counters near wrapping,
+  // both directions, slices of 0 to 3 ms.
+  const uint32_t frequencies[] = {1000, 1193182, 3579545, 999, 0, 1000000};
+  const uint32_t starts[] = {0, 1, 2386, 7'000'000, 0x7FFFFFFF, 0xFFFFFFFF - 5000, 0xFFFFFFFF};
+  const int32_t steps[] = {0, 1, 1193, 2386, 3579, 5000, 7158, 10000, -1, -2386, -5000, 0x10000};
+  int over = 0, running = 0;
+  for (uint32_t frequency : frequencies)
+    for (uint32_t start : starts)
+      for (bool down : {false, true})
+        for (uint32_t slice_ms = 0; slice_ms <= 3; ++slice_ms)
+          for (int32_t step : steps) {
+            volatile uint32_t ticks = start;
+            uint32_t begun = ViewMilliseconds(&ticks, frequency, down);
+            ViewSlice slice = BeginViewSlice(&ticks, frequency, slice_ms);
+            ticks = start + static_cast<uint32_t>(step);
+            bool want = ElapsedMs(ViewMilliseconds(&ticks, frequency, down), begun) >= slice_ms;
+            ASSERT_EQ(ViewSliceOver(slice), want)
+                << "frequency " << frequency << " start " << start << " step " << step
+                << (down ? " down" : " up") << " slice " << slice_ms;
+            (want ? over : running)++;
+          }
+  EXPECT_GT(over, 0);
+  EXPECT_GT(running, 0);
+  // Without a counter the milliseconds stay 0: no slice ends by time.
+  EXPECT_FALSE(ViewSliceOver(BeginViewSlice(nullptr, 1000, 2)));
+}
+
 }  // namespace
