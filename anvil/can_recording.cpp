@@ -10,14 +10,6 @@ namespace {
 constexpr uint32_t kOpenCreate = 6;
 constexpr uint32_t kPathMax = 260;
 
-void AppendRight(TextBuffer* b, uint32_t value, uint32_t width) {
-  char digits[12];
-  TextBuffer d = MakeTextBuffer(digits, sizeof digits);
-  TextAppendUnsigned(&d, value);
-  if (d.length < width) TextAppendRepeat(b, ' ', width - d.length);
-  TextAppend(b, digits);
-}
-
 void Close(CanRecording* r) {
   FspClose(r->handle);
   r->on = false;
@@ -47,20 +39,25 @@ void CanFormatLine(const CanPacket& p, bool tabs, TextBuffer* b) {
     TextAppendChar(b, '\t');
     TextAppendUnsigned(b, p.count);
   } else {
-    AppendRight(b, p.time, 10);
+    TextAppendUnsignedRight(b, p.time, 10);
     TextAppendChar(b, ' ');
-    TextAppendHex(b, p.id, 4);
-    TextAppend(b, "   ");
-    TextAppendUnsigned(b, length);
-    for (uint32_t i = 0; i < 8; ++i) {
-      TextAppendChar(b, ' ');
-      if (i < length) TextAppendHex(b, p.data[i], 2);
-      else TextAppend(b, "  ");
-    }
+    CanAppendIdAndData(p, b);
     TextAppendChar(b, ' ');
-    AppendRight(b, p.count, 10);
+    TextAppendUnsignedRight(b, p.count, 10);
   }
   TextAppend(b, "\r\n");
+}
+
+void CanAppendIdAndData(const CanPacket& p, TextBuffer* b) {
+  uint32_t length = p.length > 8 ? 8 : p.length;
+  TextAppendHex(b, p.id, 4);
+  TextAppend(b, "   ");
+  TextAppendUnsigned(b, length);
+  for (uint32_t i = 0; i < 8; ++i) {
+    TextAppendChar(b, ' ');
+    if (i < length) TextAppendHex(b, p.data[i], 2);
+    else TextAppend(b, "  ");
+  }
 }
 
 bool CanRecordStart(CanRecording* r, const char* system_directory) {

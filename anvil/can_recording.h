@@ -28,6 +28,9 @@ struct CanRecording {
 const char* CanRecordHeader(bool tabs);
 // One packet's line (with its CR LF) appended to `out`.
 void CanFormatLine(const CanPacket& p, bool tabs, TextBuffer* out);
+// "IIII   L D0 D1 ..": the identifier, the length and eight byte columns
+// (blank past the length), as the fixed-column file and the screen show them.
+void CanAppendIdAndData(const CanPacket& p, TextBuffer* out);
 
 // Opens <system directory><name> anew and writes the header; false (and
 // recording off) when the file cannot be opened or written.

@@ -42,28 +42,24 @@ void Write(const Frame& f, int32_t x, int32_t y, uint32_t columns, uint8_t fg, u
   GdiTextBlank();
 }
 
-void AppendRight(TextBuffer* b, uint32_t value) {
-  char digits[12];
-  TextBuffer d = MakeTextBuffer(digits, sizeof digits);
-  TextAppendUnsigned(&d, value);
-  TextAppendRepeat(b, ' ', d.length < 10 ? 10 - d.length : 0);
-  TextAppend(b, digits);
-}
-
 void PacketLine(const CanPacket& p, TextBuffer* b) {
-  uint32_t length = p.length > 8 ? 8 : p.length;
-  TextAppendHex(b, p.id, 4);
-  TextAppend(b, "   ");
-  TextAppendUnsigned(b, length);
-  for (uint32_t i = 0; i < 8; ++i) {
-    TextAppendChar(b, ' ');
-    if (i < length) TextAppendHex(b, p.data[i], 2);
-    else TextAppend(b, "  ");
-  }
+  CanAppendIdAndData(p, b);
   for (uint32_t value : {p.period, p.count, p.period_max}) {
     TextAppendChar(b, ' ');
-    AppendRight(b, value);
+    TextAppendUnsignedRight(b, value, 10);
   }
+}
+
+// The window cleared to white with the title line on top.
+void ClearWithTitle(const Frame& f) {
+  GdiSetClip(f.left, f.top, f.right, f.bottom);
+  GdiSetColors(CLR_WHITE, CLR_WHITE);
+  GdiFillRectClipped(f.left, f.top, f.right, f.bottom);
+  char title[160];
+  TextBuffer b = MakeTextBuffer(title, sizeof title);
+  TextAppend(&b, "CanView  ");
+  TextAppend(&b, Text(kCanTextTitleHint));
+  Write(f, f.left + 3, f.top + 2, 1000, CLR_BLACK, CLR_WHITE, title);
 }
 
 }  // namespace
@@ -100,14 +96,7 @@ void CanDrawTitle(const _CANVIEW* r, uint32_t message_id) {
           false, 0};
   f.drawable = f.right > f.left && f.bottom > f.top;
   if (!f.drawable) return;
-  GdiSetClip(f.left, f.top, f.right, f.bottom);
-  GdiSetColors(CLR_WHITE, CLR_WHITE);
-  GdiFillRectClipped(f.left, f.top, f.right, f.bottom);
-  char title[160];
-  TextBuffer b = MakeTextBuffer(title, sizeof title);
-  TextAppend(&b, "CanView  ");
-  TextAppend(&b, Text(kCanTextTitleHint));
-  Write(f, f.left + 3, f.top + 2, 1000, CLR_BLACK, CLR_WHITE, title);
+  ClearWithTitle(f);
   if (message_id != 0) Write(f, f.left + 3, f.top + kFirstRow, 1000, CLR_RED, CLR_WHITE, Text(message_id));
 }
 
@@ -163,14 +152,7 @@ void CanDrawStatus(CanMonitor& m) {
 void CanDrawAll(CanMonitor& m) {
   Frame f = FrameOf(m);
   if (!f.drawable) return;
-  GdiSetClip(f.left, f.top, f.right, f.bottom);
-  GdiSetColors(CLR_WHITE, CLR_WHITE);
-  GdiFillRectClipped(f.left, f.top, f.right, f.bottom);
-  char title[160];
-  TextBuffer b = MakeTextBuffer(title, sizeof title);
-  TextAppend(&b, "CanView  ");
-  TextAppend(&b, Text(kCanTextTitleHint));
-  Write(f, f.left + 3, f.top + 2, 1000, CLR_BLACK, CLR_WHITE, title);
+  ClearWithTitle(f);
   Write(f, f.left + kTextX, f.top + 18, f.columns, CLR_BLACK, CLR_WHITE, Text(kCanTextHeader));
   Write(f, f.left + kTextX, f.top + 34, f.columns, CLR_BLACK, CLR_WHITE, Text(kCanTextHeaderService));
   CanDrawPane(m, kCanReceive);

@@ -25,6 +25,14 @@ void TextAppendUnsigned(TextBuffer* b, uint32_t value) {
   while (n > 0) TextAppendChar(b, digits[--n]);
 }
 
+void TextAppendUnsignedRight(TextBuffer* b, uint32_t value, uint32_t width) {
+  char digits[12];
+  TextBuffer d = MakeTextBuffer(digits, sizeof digits);
+  TextAppendUnsigned(&d, value);
+  if (d.length < width) TextAppendRepeat(b, ' ', width - d.length);
+  TextAppend(b, digits);
+}
+
 void TextAppendSigned(TextBuffer* b, int32_t value) {
   if (value < 0) {
     TextAppendChar(b, '-');

@@ -20,6 +20,8 @@ void TextAppend(TextBuffer* b, const char* text);
 void TextAppendChar(TextBuffer* b, char c);
 void TextAppendRepeat(TextBuffer* b, char c, uint32_t count);
 void TextAppendUnsigned(TextBuffer* b, uint32_t value);
+// The number right-aligned in `width` columns (wider numbers are not cut).
+void TextAppendUnsignedRight(TextBuffer* b, uint32_t value, uint32_t width);
 void TextAppendSigned(TextBuffer* b, int32_t value);
 // Fixed-point decimal with `decimals` places (at most 9), rounded half up;
 // "nan", "inf" for values that are not finite.
