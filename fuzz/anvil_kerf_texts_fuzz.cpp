@@ -17,6 +17,7 @@
 #include "anvil/kerf_texts.h"
 #include "bridge/fsp.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/services/file_services.h"
 
 namespace {
@@ -29,9 +30,7 @@ struct Setup {
   host::FileServices* files;
   std::vector<uint8_t> shared = std::vector<uint8_t>(kKerfTextStore + kKerfTextStoreBytes + kGuardBytes, kGuard);
   Setup() {
-    char pattern[] = "/tmp/fuzz-kerf-texts-XXXXXX";
-    root = mkdtemp(pattern);
-    std::filesystem::create_directories(root + "/c");
+    root = MakeFuzzSandbox("kerf-texts", {"c"});
     files = new host::FileServices(root);
     FspInitCopy(&files->table());
   }

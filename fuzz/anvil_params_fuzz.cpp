@@ -17,6 +17,7 @@
 #include "anvil/params_convert.h"
 #include "bridge/fsp.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/services/file_services.h"
 
 namespace {
@@ -27,9 +28,7 @@ struct Setup {
   std::string root;
   host::FileServices* files;
   Setup() {
-    char pattern[] = "/tmp/fuzz-params-XXXXXX";
-    root = mkdtemp(pattern);
-    std::filesystem::create_directories(root + "/c");
+    root = MakeFuzzSandbox("params", {"c"});
     files = new host::FileServices(root);
     FspInitCopy(&files->table());
   }

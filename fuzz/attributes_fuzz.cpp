@@ -20,6 +20,7 @@
 #include "anvil/file_paths.h"
 #include "bridge/fsp.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/services/file_services.h"
 
 // The library's export, linked in from anvil_init.cpp.
@@ -33,9 +34,7 @@ struct Setup {
   std::vector<uint8_t> pool = std::vector<uint8_t>(1 << 22);
   _ANVILINIT init{};
   Setup() {
-    char pattern[] = "/tmp/fuzz-attributes-XXXXXX";
-    root = mkdtemp(pattern);
-    std::filesystem::create_directories(root + "/c/system");
+    root = MakeFuzzSandbox("attributes", {"c/system"});
     files = new host::FileServices(root);
     FspInitCopy(&files->table());
     init.size = sizeof init;

@@ -32,6 +32,7 @@
 #include "bridge/display.h"
 #include "bridge/fsp.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "glint/scope.h"
 #include "host/screen/screen.h"
 #include "host/services/display_services.h"
@@ -49,9 +50,7 @@ struct Harness {
 Harness& Get() {
   static Harness h = [] {
     Harness x;
-    char pattern[] = "/tmp/fuzz-glint-XXXXXX";
-    x.root = mkdtemp(pattern);
-    std::filesystem::create_directories(x.root + "/c/glint");
+    x.root = MakeFuzzSandbox("glint", {"c/glint"});
     x.files = new host::FileServices(x.root);
     x.screen = new host::Screen(640, 480);
     x.display = new host::DisplayServices(*x.screen, host::TextStyle::kScreen);

@@ -28,6 +28,7 @@
 #include "bridge/display.h"
 #include "bridge/fsp.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/screen/screen.h"
 #include "host/services/contour_host.h"
 #include "host/services/display_services.h"
@@ -46,9 +47,7 @@ struct Harness {
 Harness& Get() {
   static Harness h = [] {
     Harness x;
-    char pattern[] = "/tmp/fuzz-iso-contour-XXXXXX";
-    x.root = mkdtemp(pattern);
-    std::filesystem::create_directories(x.root + "/c/prog");
+    x.root = MakeFuzzSandbox("iso-contour", {"c/prog"});
     x.screen = new host::Screen(800, 600);
     x.display = new host::DisplayServices(*x.screen, host::TextStyle::kForm);
     return x;

@@ -27,6 +27,7 @@
 #include "bridge/fsp.h"
 #include "bridge/gdi.h"
 #include "bridge/localization.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/services/dispatch.h"
 #include "host/services/file_services.h"
 #include "host/services/graphics_services.h"
@@ -54,11 +55,7 @@ void RemoveSandbox() {
 Harness& Setup() {
   if (g_harness != nullptr) return *g_harness;
   g_harness = new Harness;
-  char pattern[] = "/tmp/fuzz-preprocess-XXXXXX";
-  g_harness->root = mkdtemp(pattern);
-  std::filesystem::create_directories(g_harness->root + "/c/prog");
-  std::filesystem::create_directories(g_harness->root + "/c/cmos");
-  std::filesystem::create_directories(g_harness->root + "/c/out");
+  g_harness->root = MakeFuzzSandbox("preprocess", {"c/prog", "c/cmos", "c/out"});
   g_harness->files = new host::FileServices(g_harness->root);
   g_harness->screen = new host::Screen(320, 200);
   g_harness->graphics = new host::GraphicsServices(*g_harness->screen);

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "bridge/fsp.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/services/dispatch.h"
 #include "host/services/file_services.h"
 #include "kerf/reader.h"
@@ -72,9 +73,7 @@ int ShapedRead(int count, va_list args) {
 Harness& Setup() {
   if (g_harness != nullptr) return *g_harness;
   g_harness = new Harness;
-  char pattern[] = "/tmp/fuzz-reader-XXXXXX";
-  g_harness->root = mkdtemp(pattern);
-  std::filesystem::create_directories(g_harness->root + "/c");
+  g_harness->root = MakeFuzzSandbox("reader", {"c"});
   g_harness->files = new host::FileServices(g_harness->root);
   g_harness->read_handle = g_harness->files->table().handles[kFspRead];
   g_harness->shaping_handle = host::RegisterService("fuzz.read", ShapedRead);

@@ -31,6 +31,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/screen/screen.h"
 #include "host/services/display_services.h"
 #include "bridge/fsp.h"
@@ -53,10 +54,7 @@ struct Harness {
 Harness& Get() {
   static Harness h = [] {
     Harness x;
-    char pattern[] = "/tmp/fuzz-tracer-forms-XXXXXX";
-    x.root = mkdtemp(pattern);
-    std::filesystem::create_directories(x.root + "/c/tables");
-    std::filesystem::create_directories(x.root + "/c/fix");
+    x.root = MakeFuzzSandbox("tracer-forms", {"c/tables", "c/fix"});
     x.files = new host::FileServices(x.root);
     x.screen = new host::Screen(640, 480);
     x.display = new host::DisplayServices(*x.screen, host::TextStyle::kForm);

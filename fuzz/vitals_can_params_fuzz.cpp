@@ -19,6 +19,7 @@
 
 #include "bridge/fsp.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/services/file_services.h"
 #include "host/services/host_memory.h"
 #include "vitals/can_params.h"
@@ -33,8 +34,7 @@ struct Setup {
   host::FileServices* files;
   host::HostMemory memory;
   Setup() {
-    char pattern[] = "/tmp/fuzz-can-XXXXXX";
-    root = mkdtemp(pattern);
+    root = MakeFuzzSandbox("can", {});
     files = new host::FileServices(root);
     FspInitCopy(&files->table());
   }

@@ -32,6 +32,7 @@
 #include "bridge/fsp.h"
 #include "bridge/localization.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/runners/event_ring_text.h"
 #include "host/screen/screen.h"
 #include "host/services/display_services.h"
@@ -59,9 +60,7 @@ void Unpoison(uint8_t* m, uint32_t from, uint32_t to) { ASAN_UNPOISON_MEMORY_REG
 Harness& Get() {
   static Harness h = [] {
     Harness x{};
-    char pattern[] = "/tmp/fuzz-vitals-XXXXXX";
-    x.root = mkdtemp(pattern);
-    std::filesystem::create_directories(x.root + "/c/events");
+    x.root = MakeFuzzSandbox("vitals", {"c/events"});
     x.files = new host::FileServices(x.root);
     x.screen = new host::Screen(800, 600);
     x.display = new host::DisplayServices(*x.screen, host::TextStyle::kScreen);

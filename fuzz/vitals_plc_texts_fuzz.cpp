@@ -18,6 +18,7 @@
 
 #include "bridge/fsp.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_sandbox.h"
 #include "host/services/file_services.h"
 #include "vitals/plc_texts.h"
 
@@ -31,9 +32,7 @@ struct Setup {
   std::string root;
   host::FileServices* files;
   Setup() {
-    char pattern[] = "/tmp/fuzz-plc-XXXXXX";
-    root = mkdtemp(pattern);
-    std::filesystem::create_directories(root + "/c/plc");
+    root = MakeFuzzSandbox("plc", {"c/plc"});
     files = new host::FileServices(root);
     FspInitCopy(&files->table());
   }
