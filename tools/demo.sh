@@ -69,11 +69,12 @@ if [ -x "$build/bin/hostsim" ] && "$hostsim" 2>&1 | grep -q screen-test; then
   written+=("out/graphics.png")
 fi
 "$hostsim" pens-demo --png out/pens.png >/dev/null
-# The file manager over the examples folder: two files marked, then put on
+# The file manager over the examples folder: the last two files marked
+# (directories come first, so the list's end is always files), then put on
 # the clipboard and pasted into the same folder, which stops at the
 # overwrite question.
-"$hostsim" files --drive-c examples --keys "down mark down mark" --png out/files.png >/dev/null
-"$hostsim" files --drive-c examples --keys "down mark down mark clip paste" \
+"$hostsim" files --drive-c examples --keys "end mark up mark" --png out/files.png >/dev/null
+"$hostsim" files --drive-c examples --keys "end mark up mark clip paste" \
   --png out/files_overwrite.png >/dev/null
 written+=("out/pens.png" "out/files.png" "out/files_overwrite.png")
 # The signal scope over a simulated sample ring: a stopped recording of
