@@ -201,6 +201,11 @@ TEST_F(GraphicsAreas, FillCoversExactlyItsSizeInTheForeground) {
   // Partly off the screen.
   Fill(190, 130, 40, 40);
   EXPECT_EQ(CountNot(190, 130, 10, 10, CLR_FILL), 0);
+  // Wholly beside the screen, on each side: nothing changes.
+  const std::vector<uint8_t> before = screen_.Read(0, 0, 200, 140);
+  Colors(CLR_GREEN, CLR_BLACK);
+  for (auto [x, y] : {std::pair{250, 10}, {-100, 10}, {10, 200}, {10, -100}}) Fill(x, y, 40, 40);
+  EXPECT_EQ(screen_.Read(0, 0, 200, 140), before);
 }
 
 TEST_F(GraphicsAreas, RestorePutsBackWhatWasSaved) {

@@ -65,6 +65,8 @@ void Screen::FillRect(int x, int y, int w, int h, uint8_t colour) {
   int left = std::max(x, 0), top = std::max(y, 0);
   int right = std::min<long long>(static_cast<long long>(x) + w, width_);
   int bottom = std::min<long long>(static_cast<long long>(y) + h, height_);
+  // A rectangle wholly beside the screen leaves nothing to fill.
+  if (left >= right || top >= bottom) return;
   for (int row = top; row < bottom; ++row) {
     uint8_t* span = &pixels_[static_cast<size_t>(row) * width_];
     if (xor_mode_) {
