@@ -228,6 +228,11 @@ TEST_F(GraphicsAreas, SavedAreasAreKeptPerBufferAndRestoredInPart) {
   const std::vector<uint8_t> before = screen_.pixels();
   char first[1], second[1];
   Call(kGdiSaveRect, PackPoint(0, 0), PackPoint(50, 50), static_cast<void*>(first));
+  // Areas reaching far beside the screen: only the part on it is kept
+  // (four whole 32767-pixel squares would not fit in the host's memory).
+  char far[4][1];
+  for (auto& buffer : far)
+    EXPECT_EQ(Call(kGdiSaveRect, PackPoint(100, 50), PackPoint(32767, 32767), static_cast<void*>(buffer)), 1);
   Call(kGdiSaveRect, PackPoint(100, 50), PackPoint(50, 50), static_cast<void*>(second));
   Colors(CLR_WHITE);
   Fill(0, 0, 200, 140);

@@ -131,7 +131,13 @@ int GraphicsServices::SaveRect(GdiCall& call, va_list args) {
     call.error = "empty area";
     return 0;
   }
-  saved_[buffer] = {call.x, call.y, call.w, call.h, screen_.Read(call.x, call.y, call.w, call.h)};
+  // Only the part on the screen is kept: a restore writes nothing beside
+  // the screen, and a library's area of 32767 by 32767 pixels must not cost
+  // the host a gigabyte.
+  const int left = std::clamp(call.x, 0, screen_.width()), top = std::clamp(call.y, 0, screen_.height());
+  const int right = static_cast<int>(std::clamp<long long>(static_cast<long long>(call.x) + call.w, left, screen_.width()));
+  const int bottom = static_cast<int>(std::clamp<long long>(static_cast<long long>(call.y) + call.h, top, screen_.height()));
+  saved_[buffer] = {left, top, right - left, bottom - top, screen_.Read(left, top, right - left, bottom - top)};
   return 1;
 }
 
