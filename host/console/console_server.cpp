@@ -141,7 +141,8 @@ void Routes(httplib::Server& server, ConsoleState& state) {
     if (!refused.empty()) return Refuse(res, 400, "script file: " + refused);
     std::string script, command;
     bool is_script = false;
-    if (!state.Recording(name, "OUT.png", &script, &command, &is_script))
+    uint64_t frame = 0;
+    if (!state.Recording(name, "OUT.png", &script, &command, &is_script, &frame))
       return Refuse(res, 409, "no operation ran yet");
     if (is_script) {
       const std::string failed = WriteWhole(path, script);
@@ -149,7 +150,8 @@ void Routes(httplib::Server& server, ConsoleState& state) {
       state.Log("host", "keys saved in " + name);
     }
     Reply(res, 200, "{\"script\":" + JsonString(is_script ? script : "") + ",\"path\":" +
-                        JsonString(is_script ? name : "") + ",\"command\":" + JsonString(command) + "}");
+                        JsonString(is_script ? name : "") + ",\"command\":" + JsonString(command) +
+                        ",\"frame\":" + std::to_string(frame) + "}");
   });
   server.Get("/frame.png", [&state](const httplib::Request&, httplib::Response& res) {
     uint64_t number = 0;

@@ -1,5 +1,7 @@
 #include "host/console/console_state.h"
 
+#include <stdlib.h>
+
 #include <chrono>
 
 #include "host/screen/png.h"
@@ -81,9 +83,10 @@ std::string ConsoleState::Key(int code) {
 }
 
 bool ConsoleState::Recording(const std::string& script_name, const std::string& png, std::string* script,
-                             std::string* command, bool* is_script) const {
+                             std::string* command, bool* is_script, uint64_t* frame) const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!operation_) return false;
+  *frame = frame_number_;
   *is_script = !operation_->replay_count && !operation_->replay_option.empty();
   *command = BatchCommandLine(*operation_, shown_, *is_script ? script_name : std::to_string(recorder_.keys()), png);
   *script = recorder_.Script({"keys recorded by hostsim console; replay with:", *command});
@@ -149,6 +152,13 @@ void ConsoleState::OnReport(uint64_t generation, const std::string& kind, const 
     frame_drawn_ms_ = text;
     ++frame_number_;
     changed_.notify_all();
+    return;
+  }
+  // A timed operation's own clock: what the recording writes as pauses.
+  if (kind == "keywait" || kind == "keytail") {
+    const uint64_t wait = strtoull(text.c_str(), nullptr, 10);
+    if (kind == "keywait") recorder_.Taken(wait);
+    else recorder_.Tail(wait);
     return;
   }
   LogLocked(kind, text);

@@ -51,10 +51,11 @@ class ConsoleState {
   // the reason.
   std::string Key(int code);
   // The recording as a key script; *command the batch command line that
-  // replays it into `png` with the script at `script_name`. False when no
-  // operation ran.
+  // replays it into `png` with the script at `script_name`; *frame the
+  // number of the frame it leads to (a timed screen's script ends with
+  // the wait to that frame). False when no operation ran.
   bool Recording(const std::string& script_name, const std::string& png, std::string* script,
-                 std::string* command, bool* is_script) const;
+                 std::string* command, bool* is_script, uint64_t* frame) const;
 
   // The last frame's PNG and number (empty before the first frame).
   std::vector<uint8_t> FramePng(uint64_t* number);

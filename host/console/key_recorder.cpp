@@ -10,6 +10,10 @@ constexpr uint64_t kMaxWaitStep = 600000;
 void KeyRecorder::Begin(uint64_t now_ms) {
   last_ms_ = now_ms;
   steps_.clear();
+  taken_ = 0;
+  timed_ = false;
+  tail_ = 0;
+  tail_after_ = 0;
 }
 
 void KeyRecorder::Key(const std::string& word, uint64_t now_ms) {
@@ -18,17 +22,38 @@ void KeyRecorder::Key(const std::string& word, uint64_t now_ms) {
   last_ms_ = now_ms;
 }
 
+void KeyRecorder::Taken(uint64_t wait) {
+  timed_ = true;
+  // Keys the recorder dropped (a full script) are not in the steps.
+  if (taken_ < steps_.size()) steps_[taken_].wait = wait;
+  ++taken_;
+}
+
+void KeyRecorder::Tail(uint64_t wait) {
+  timed_ = true;
+  tail_ = wait;
+  tail_after_ = taken_;
+}
+
+void KeyRecorder::Wait(uint64_t wait, std::string* text) {
+  for (uint64_t left = wait; left > 0;) {
+    const uint64_t part = left < kMaxWaitStep ? left : kMaxWaitStep;
+    *text += "wait " + std::to_string(part) + "\n";
+    left -= part;
+  }
+}
+
 std::string KeyRecorder::Script(const std::vector<std::string>& comment) const {
   std::string text;
   for (const std::string& line : comment) text += "# " + line + "\n";
   for (const Step& step : steps_) {
-    for (uint64_t left = step.wait_ms; left > 0;) {
-      const uint64_t part = left < kMaxWaitStep ? left : kMaxWaitStep;
-      text += "wait " + std::to_string(part) + "\n";
-      left -= part;
-    }
+    Wait(step.wait, &text);
     text += step.word + "\n";
   }
+  // The clock ran on after the last key up to the frame shown; a tail
+  // from before a key the operation took since then is no longer the
+  // last frame's.
+  if (timed_ && tail_after_ == taken_ && taken_ == steps_.size()) Wait(tail_, &text);
   return text;
 }
 

@@ -21,7 +21,11 @@ void OperationLink::Frame(const Screen& screen) {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec / 1000000);
-  if (number != 0) Report("frame", std::to_string(number) + " " + std::to_string(ms));
+  if (number == 0) return;
+  // The clock first: the server takes it as the frame's when the frame
+  // line follows.
+  if (timed_) Report("keytail", std::to_string(since_key_));
+  Report("frame", std::to_string(number) + " " + std::to_string(ms));
 }
 
 void OperationLink::FrameEvery(const Screen& screen, uint32_t interval_ms) {
@@ -42,7 +46,18 @@ void OperationLink::Report(const std::string& kind, const std::string& text) {
   }
 }
 
-OperationLink::KeyWait OperationLink::NextKey(int timeout_ms, int* code) {
+void OperationLink::KeyWait(uint32_t wait) {
+  timed_ = true;
+  since_key_ = 0;
+  Report("keywait", std::to_string(wait));
+}
+
+void OperationLink::SinceKey(uint32_t wait) {
+  timed_ = true;
+  since_key_ = wait;
+}
+
+OperationLink::KeyArrival OperationLink::NextKey(int timeout_ms, int* code) {
   pollfd p{key_fd_, POLLIN, 0};
   int ready;
   do ready = poll(&p, 1, timeout_ms);

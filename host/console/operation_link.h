@@ -1,7 +1,15 @@
 // The operation's side of the console, inside its own process: it draws
 // into the shared frame, reports lines to the console server through a
-// pipe ("frame", "message", "result", "status") and reads the keys the
-// operator presses from another pipe, one host key code per byte.
+// pipe ("frame", "message", "result", "status", "keywait", "keytail") and
+// reads the keys the operator presses from another pipe, one host key code
+// per byte.
+//
+// Timed screens (a library called periodically) run on a clock of their
+// own; the time between keys decides what they draw. Such an operation
+// tells the server the wait it applied before each key it takes, in the
+// unit of its batch command's `wait` step (KeyWait), and how far its clock
+// went on since that key (SinceKey), so the recording replays the same
+// calls in the same order rather than the wall-clock pauses the server saw.
 #pragma once
 
 #include <stdint.h>
@@ -28,15 +36,25 @@ class OperationLink {
   // The operation's state: "running", "finished", "failed" and a text.
   void Status(const std::string& state, const std::string& text) { Report("status", state + " " + text); }
 
-  enum KeyWait { kKey, kNoKey, kClosed };
+  enum KeyArrival { kKey, kNoKey, kClosed };
   // Waits up to `timeout_ms` (-1: for ever) for a key code.
-  KeyWait NextKey(int timeout_ms, int* code);
+  KeyArrival NextKey(int timeout_ms, int* code);
+
+  // Right after taking a key: the wait the operation applied before it,
+  // in its batch command's `wait` unit. Restarts the time since the key.
+  void KeyWait(uint32_t wait);
+  // The operation's clock since the last key taken (or its start), same
+  // unit; every frame published after it carries it, so that a recording
+  // ends with the wait that leads to the last frame.
+  void SinceKey(uint32_t wait);
 
  private:
   void Report(const std::string& kind, const std::string& text);
   SharedFrame& frame_;
   int key_fd_, report_fd_;
   uint64_t last_frame_us_ = 0;
+  bool timed_ = false;  // KeyWait or SinceKey was called
+  uint32_t since_key_ = 0;
 };
 
 }  // namespace host
