@@ -39,7 +39,7 @@ bool CopyLocal(const char* source, const char* target) {
   }
   bool ok = true;
   uint64_t total = 0;
-  ShowCopyPercent(size == 0 ? 100 : 0);
+  ShowCopyPercent(CopyPercent(0, size));
   for (;;) {
     uint16_t count = 0;
     int8_t status = FspRead(in, g_block, kCopyBlock, &count);
@@ -53,7 +53,7 @@ bool CopyLocal(const char* source, const char* target) {
       break;
     }
     total += count;
-    ShowCopyPercent(size == 0 ? 100 : static_cast<uint32_t>(total * 100 / size));
+    ShowCopyPercent(CopyPercent(total, size));
     if (status == kStatusEndOfFile) break;
   }
   // Both closes decide: a destination whose close failed is not written.

@@ -107,6 +107,12 @@ void DeleteStep(Panel& p);
 bool MakeDirectory(Panel& p, const char* name);
 void RememberClipboard(Panel& p);
 
+// The share of a copy done in percent, 100 for an empty file; copied x 100
+// needs 64 bits for files over 42 MB.
+constexpr uint32_t CopyPercent(uint64_t copied, uint32_t size) {
+  return size == 0 ? 100 : static_cast<uint32_t>(copied * 100 / size);
+}
+
 // Copying one file, staged so a failure never harms the destination
 // (file_copy.cpp). `progress` shows the percentage or kilobytes.
 bool CopyOneFile(const char* source, const char* destination, bool destination_exists);

@@ -1,7 +1,8 @@
 // The file manager through DirStart and DirCont over the simulator's
 // files: listing and order, attributes, the copy and delete operations and
-// their questions, the FTP wait loop's bound, and copies under failing
-// file services.
+// their questions (uploads onto listed names too), the copy percentage,
+// the FTP wait loop's bound with and without a clock, and copies under
+// failing file services.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "anvil/file_panel.h"
 #include "host/services/file_services.h"
 #include "tests/support/file_panel.h"
 
@@ -201,6 +203,13 @@ TEST(FileManager, AClientThatNeverReportsEndsTheStepAtTheBound) {
   EXPECT_EQ(f.panel_text(), "56:Data transfer error - FTP server does not answer");
   EXPECT_EQ(f.host_message(), 0) << "the first message wins";
   EXPECT_EQ(f.Names(), Names{});
+  // Without the panel's clock the wait counts its silent passes instead.
+  f.info().frequency = 0;
+  g_cont_calls = 0;
+  f.ClearMessages();
+  f.Start();
+  EXPECT_EQ(g_cont_calls, 2000001) << "2,000,000 silent passes, then the one that gives up";
+  EXPECT_EQ(f.panel_text(), "56:Data transfer error - FTP server does not answer");
 }
 
 // A scripted FTP client behind the host's table: each retrieve writes the
@@ -213,6 +222,8 @@ struct ScriptedClient {
   int error = 0;             // reported before the completion (0: none)
   bool busy_after = false;   // the transfer stalled after its completion
   bool retrieved = false;
+  std::string listing = "data.bin\r\n";  // what both listings write
+  std::string stored;                       // the server path of the last store
   typedef void (*Error)(int);
   typedef void (*Done)(int, const char*);
   Error on_error = nullptr;
@@ -237,8 +248,10 @@ extern "C" void ScriptedCont() {
   } else if (op == 6) {
     c.on_done(6, nullptr);
   } else if (op == 1 || op == 2) {
-    c.panel->box().Write("c:\\system\\_FTPTEMP.BIN", "data.bin\r\n");
+    c.panel->box().Write("c:\\system\\_FTPTEMP.BIN", c.listing);
     c.on_done(op, nullptr);
+  } else if (op == 5) {
+    c.on_done(5, nullptr);
   }
 }
 int Submit(int op, ScriptedClient::Error e, ScriptedClient::Done d) {
@@ -267,6 +280,27 @@ extern "C" int ScriptedRetr(const char*, const char* local, ScriptedClient::Erro
   return 1;
 }
 
+extern "C" int ScriptedStor(const char*, const char* remote, ScriptedClient::Error e,
+                            ScriptedClient::Done d, void*) {
+  g_client.stored = remote;
+  return Submit(5, e, d);
+}
+
+// The scripted client in the panel's table of function entries.
+void InstallScriptedClient(FilePanel& f) {
+  uint32_t* table = f.runner().anvil().functions();
+  auto put = [&](int index, auto fn) { table[index] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn)); };
+  put(285, &ScriptedCont);
+  put(725, &ScriptedCwd);
+  put(709, &ScriptedListLong);
+  put(737, &ScriptedList);
+  put(713, &ScriptedPwd);
+  put(717, &ScriptedRetr);
+  put(721, &ScriptedStor);
+  g_client = ScriptedClient();
+  g_client.panel = &f;
+}
+
 TEST(FileManager, ARetrieveCountsOnlyWhenItEndedWhole) {
   struct Row {
     bool complete;
@@ -285,18 +319,7 @@ TEST(FileManager, ARetrieveCountsOnlyWhenItEndedWhole) {
     FilePanel f("c:\\system\\");
     f.box().Write("c:\\dst\\data.bin", "old");
     f.Start();
-    uint32_t* table = f.runner().anvil().functions();
-    auto put = [&](int index, auto fn) {
-      table[index] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(fn));
-    };
-    put(285, &ScriptedCont);
-    put(725, &ScriptedCwd);
-    put(709, &ScriptedListLong);
-    put(737, &ScriptedList);
-    put(713, &ScriptedPwd);
-    put(717, &ScriptedRetr);
-    g_client = ScriptedClient();
-    g_client.panel = &f;
+    InstallScriptedClient(f);
     g_client.content = std::string(3000, 'n');
     g_client.complete = r.complete;
     g_client.error = r.error;
@@ -313,6 +336,55 @@ TEST(FileManager, ARetrieveCountsOnlyWhenItEndedWhole) {
     EXPECT_FALSE(f.box().Exists("c:\\dst\\~ANVCOPY.TMP"));
     EXPECT_EQ(f.box().files().open_handles(), 0);
   }
+}
+
+// An upload cannot ask the server whether its destination exists: the
+// listing shown tells, so a listed name gets the overwrite question and the
+// store goes to that name; an unlisted one is stored at once.
+TEST(FileManager, AnUploadOntoAListedNameAsksFirst) {
+  FilePanel f("c:\\src\\");
+  f.box().Write("c:\\src\\data.bin", "new");
+  f.box().Write("c:\\src\\fresh.bin", "x");
+  f.Start();
+  InstallScriptedClient(f);
+  g_client.listing = "other.bin\r\ndata.bin\r\n";
+  ASSERT_TRUE(f.CursorTo("data.bin"));
+  f.Press("clip");
+  strcpy(f.info().path, "FTP:\\");
+  f.Start();
+  ASSERT_EQ(f.Names(), (Names{"data.bin", "other.bin"}));
+  f.TakeTexts();
+  f.Press("paste enter enter");  // "Copy as...", OK
+  auto texts = f.TakeTexts();
+  EXPECT_EQ(Count(texts, "Are you sure to rewrite existing file?"), 1);
+  EXPECT_TRUE(Contains(texts, "data.bin     ")) << "the question names the listed entry";
+  EXPECT_EQ(g_client.stored, "") << "nothing stored before the answer";
+  f.Press("enter");  // Yes
+  EXPECT_EQ(g_client.stored, "/data.bin");
+  EXPECT_EQ(f.panel_message(), 0u) << f.panel_text();
+  // A name the listing lacks goes up without a question.
+  strcpy(f.info().path, "c:\\src\\");
+  f.Start();
+  ASSERT_TRUE(f.CursorTo("fresh.bin"));
+  f.Press("clip");
+  strcpy(f.info().path, "FTP:\\");
+  f.Start();
+  f.TakeTexts();
+  f.Press("paste enter enter");
+  EXPECT_EQ(Count(f.TakeTexts(), "Are you sure to rewrite existing file?"), 0);
+  EXPECT_EQ(g_client.stored, "/fresh.bin");
+}
+
+// The percentage a local copy shows: exact past 42 MB, where copied x 100
+// leaves 32 bits, and 100 for an empty file.
+TEST(FileManager, CopyPercentOfAnySize) {
+  struct Row {
+    uint64_t copied;
+    uint32_t size;
+    uint32_t percent;
+  } rows[] = {{0, 0, 100}, {0, 50000000, 0}, {25000000, 50000000, 50},
+              {49999999, 50000000, 99}, {50000000, 50000000, 100}, {4294967295u, 4294967295u, 100}};
+  for (const Row& r : rows) EXPECT_EQ(anvil::CopyPercent(r.copied, r.size), r.percent) << r.copied << " of " << r.size;
 }
 
 // A copy over an existing file with each file-service call of the copy
