@@ -11,4 +11,11 @@ if(Python3_FOUND AND NOT SANITIZE)
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/console_browser.py $<TARGET_FILE:hostsim>
                    ${CMAKE_SOURCE_DIR}/examples --screenshot ${CMAKE_BINARY_DIR}/console.png)
   set_tests_properties(console_browser PROPERTIES TIMEOUT 1200)
+  # Every console screen, one row each: keys and pauses pressed through
+  # the server, the recording replayed by its batch command to the page's
+  # very PNG bytes (no browser).
+  add_test(NAME ConsoleReplay
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/console_replay.py $<TARGET_FILE:hostsim>
+                   ${CMAKE_SOURCE_DIR}/examples)
+  set_tests_properties(ConsoleReplay PROPERTIES TIMEOUT 1200)
 endif()

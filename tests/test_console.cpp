@@ -132,13 +132,15 @@ TEST(ConsoleRecorder, ScriptReplaysTheSameKeysWithTheirPauses) {
 }
 
 // A screen on a clock of its own reports the wait it applied before each
-// key it took and its clock at the last frame; the script carries those,
-// not the pauses the server saw.
+// key it took, and each frame carries its clock since the last key; the
+// script carries those, not the pauses the server saw.
 TEST(ConsoleRecorder, TimedScreensRecordTheirOwnWaits) {
   struct Event {
-    char kind;  // 'k' key pressed at `value` ms, 't' key taken after `value`, 'f' frame at `value` since the key
+    char kind;       // 'k' key pressed at `value` ms, 't' key taken after `value`,
+                     // 'f' frame drawn with `keys` taken, `value` after the last
     uint64_t value;
-    std::string word;
+    size_t keys = 0;
+    std::string word = "";
   };
   struct Row {
     std::vector<Event> events;
@@ -146,17 +148,19 @@ TEST(ConsoleRecorder, TimedScreensRecordTheirOwnWaits) {
     const char* why;
   };
   const std::vector<Row> rows = {
-      {{{'k', 1300, "up"}, {'k', 1500, "down"}}, "wait 300\nup\nwait 200\ndown\n",
+      {{{'k', 1300, 0, "up"}, {'k', 1500, 0, "down"}}, "wait 300\nup\nwait 200\ndown\n",
        "a screen without a clock keeps the wall-clock pauses"},
-      {{{'k', 1300, "up"}, {'t', 7, ""}, {'k', 1500, "down"}, {'t', 0, ""}, {'f', 12, ""}},
-       "wait 7\nup\ndown\nwait 12\n", "its own waits replace them, its clock since the last key ends the script"},
-      {{{'f', 40, ""}, {'k', 1300, "up"}, {'t', 65, ""}, {'f', 0, ""}}, "wait 65\nup\n",
+      {{{'k', 1300, 0, "up"}, {'t', 7}, {'k', 1500, 0, "down"}, {'t', 0}, {'f', 12, 2}},
+       "wait 7\nup\ndown\nwait 12\n", "its own waits replace them, the frame's clock ends the script"},
+      {{{'f', 40, 0}, {'k', 1300, 0, "up"}, {'t', 65}, {'f', 0, 1}}, "wait 65\nup\n",
        "a frame drawn with the key needs no wait after it"},
-      {{{'k', 1300, "up"}, {'t', 5, ""}, {'f', 9, ""}, {'k', 1900, "down"}}, "wait 5\nup\nwait 600\ndown\n",
-       "a key not taken yet keeps the server's pause, and the frame before it is not the last"},
-      {{{'f', 700123, ""}}, "wait 600000\nwait 100123\n", "a screen running with no key, a long tail split"},
-      {{{'k', 1300, "up"}, {'t', 3, ""}, {'f', 4, ""}, {'k', 1400, "down"}, {'t', 2, ""}},
-       "wait 3\nup\nwait 2\ndown\n", "a key taken after the last frame: that frame's tail is stale"},
+      {{{'k', 1300, 0, "up"}, {'t', 5}, {'f', 9, 1}, {'k', 1900, 0, "down"}}, "wait 5\nup\nwait 600\ndown\n",
+       "a key not taken yet keeps the server's pause, and the frame before it says nothing of it"},
+      {{{'f', 700123, 0}}, "wait 600000\nwait 100123\n", "a screen running with no key, a long wait split"},
+      {{{'k', 1300, 0, "up"}, {'t', 3}, {'f', 4, 1}, {'k', 1400, 0, "down"}, {'t', 2}},
+       "wait 3\nup\nwait 2\ndown\n", "a key that left the screen as it was: the frame before it ends nothing"},
+      {{{'k', 1300, 0, "up"}, {'f', 3, 1}}, "wait 300\nup\n",
+       "a frame of a key whose wait has not arrived yet adds no wait"},
   };
   host::KeyRecorder recorder;
   for (const Row& row : rows) {
@@ -164,7 +168,7 @@ TEST(ConsoleRecorder, TimedScreensRecordTheirOwnWaits) {
     for (const Event& e : row.events) {
       if (e.kind == 'k') recorder.Key(e.word, e.value);
       else if (e.kind == 't') recorder.Taken(e.value);
-      else recorder.Tail(e.value);
+      else recorder.Tail(e.keys, e.value);
     }
     EXPECT_EQ(recorder.Script({}), row.script) << row.why;
   }

@@ -153,6 +153,12 @@ void Routes(httplib::Server& server, ConsoleState& state) {
                         JsonString(is_script ? name : "") + ",\"command\":" + JsonString(command) +
                         ",\"frame\":" + std::to_string(frame) + "}");
   });
+  server.Get("/api/state", [&state](const httplib::Request&, httplib::Response& res) {
+    const ConsoleProgress p = state.Progress();
+    Reply(res, 200, "{\"operation\":" + JsonString(p.operation) + ",\"status\":" + JsonString(p.status) +
+                        ",\"keys\":" + std::to_string(p.keys_sent) + ",\"ready\":" +
+                        std::to_string(p.keys_ready) + ",\"frame\":" + std::to_string(p.frame) + "}");
+  });
   server.Get("/frame.png", [&state](const httplib::Request&, httplib::Response& res) {
     uint64_t number = 0;
     std::vector<uint8_t> png = state.FramePng(&number);

@@ -52,6 +52,8 @@ std::string ConsoleState::Start(const std::string& id, const std::map<std::strin
   shown_ = shown;
   started_ms_ = NowMs();
   recorder_.Begin(started_ms_);
+  sent_ = ready_ = 0;
+  status_.clear();
   LogLocked("host", "started " + operation->title);
   return "";
 }
@@ -78,6 +80,7 @@ std::string ConsoleState::Key(int code) {
   if (!key) return "key code " + std::to_string(code) + " is no key of " + operation_->title;
   if (!process_->SendKey(code)) return "the operation has ended";
   recorder_.Key(key->word, NowMs());
+  ++sent_;
   LogLocked("key", key->word);
   return "";
 }
@@ -91,6 +94,11 @@ bool ConsoleState::Recording(const std::string& script_name, const std::string& 
   *command = BatchCommandLine(*operation_, shown_, *is_script ? script_name : std::to_string(recorder_.keys()), png);
   *script = recorder_.Script({"keys recorded by hostsim console; replay with:", *command});
   return true;
+}
+
+ConsoleProgress ConsoleState::Progress() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return {operation_ ? operation_->id : "", status_, sent_, ready_, frame_number_};
 }
 
 std::vector<uint8_t> ConsoleState::FramePng(uint64_t* number) {
@@ -149,18 +157,19 @@ void ConsoleState::OnReport(uint64_t generation, const std::string& kind, const 
   if (generation != generation_) return;
   if (frame) {
     frame_ = *frame;
+    if (frame->clock.timed) recorder_.Tail(frame->clock.keys, frame->clock.since_key);
     frame_drawn_ms_ = text;
     ++frame_number_;
     changed_.notify_all();
     return;
   }
   // A timed operation's own clock: what the recording writes as pauses.
-  if (kind == "keywait" || kind == "keytail") {
-    const uint64_t wait = strtoull(text.c_str(), nullptr, 10);
-    if (kind == "keywait") recorder_.Taken(wait);
-    else recorder_.Tail(wait);
-    return;
+  if (kind == "keywait") return recorder_.Taken(strtoull(text.c_str(), nullptr, 10));
+  if (kind == "ready") {
+    ready_ = strtoull(text.c_str(), nullptr, 10);
+    return changed_.notify_all();
   }
+  if (kind == "status") status_ = text;
   LogLocked(kind, text);
 }
 

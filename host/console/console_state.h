@@ -33,6 +33,15 @@ struct ConsoleView {
   bool stopping = false;
 };
 
+// How far the running operation got: its last state, the keys sent to it
+// and those it has handled (a script or a test waits for them).
+struct ConsoleProgress {
+  std::string operation;
+  std::string status;  // its last "status" report ("running ...", "finished ...", "ended")
+  uint64_t keys_sent = 0, keys_ready = 0;
+  uint64_t frame = 0;
+};
+
 class ConsoleState {
  public:
   // `worker` is the hostsim-operation program that runs each operation.
@@ -57,6 +66,7 @@ class ConsoleState {
   bool Recording(const std::string& script_name, const std::string& png, std::string* script,
                  std::string* command, bool* is_script, uint64_t* frame) const;
 
+  ConsoleProgress Progress() const;
   // The last frame's PNG and number (empty before the first frame).
   std::vector<uint8_t> FramePng(uint64_t* number);
   // Waits until there is a frame after `frame` or an event after `event`,
@@ -89,6 +99,8 @@ class ConsoleState {
   uint64_t generation_ = 0;
   uint64_t started_ms_ = 0;
   KeyRecorder recorder_;
+  uint64_t sent_ = 0, ready_ = 0;
+  std::string status_;
   bool stopping_ = false;
 };
 

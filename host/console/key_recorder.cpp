@@ -29,10 +29,10 @@ void KeyRecorder::Taken(uint64_t wait) {
   ++taken_;
 }
 
-void KeyRecorder::Tail(uint64_t wait) {
+void KeyRecorder::Tail(size_t keys, uint64_t wait) {
   timed_ = true;
   tail_ = wait;
-  tail_after_ = taken_;
+  tail_after_ = keys;
 }
 
 void KeyRecorder::Wait(uint64_t wait, std::string* text) {
@@ -50,9 +50,9 @@ std::string KeyRecorder::Script(const std::vector<std::string>& comment) const {
     Wait(step.wait, &text);
     text += step.word + "\n";
   }
-  // The clock ran on after the last key up to the frame shown; a tail
-  // from before a key the operation took since then is no longer the
-  // last frame's.
+  // The clock ran on after the last key up to the frame shown. A frame
+  // drawn before the last key stayed as it was with that key (frames go
+  // out when the screen changes), so no wait follows it.
   if (timed_ && tail_after_ == taken_ && taken_ == steps_.size()) Wait(tail_, &text);
   return text;
 }

@@ -6,7 +6,7 @@
 // the operation runs on a clock of its own and reported the wait it
 // applied before the key it took (Taken, in the order it took them): that
 // wait replaces the wall-clock one, and the clock's time since the last
-// key at the last frame (Tail) ends the script.
+// key it had taken at the frame shown (Tail) ends the script.
 #pragma once
 
 #include <stdint.h>
@@ -23,8 +23,8 @@ class KeyRecorder {
   void Key(const std::string& word, uint64_t now_ms);
   // The operation took the next key after waiting `wait` on its clock.
   void Taken(uint64_t wait);
-  // The operation's clock at its last frame, counted from the last key it took.
-  void Tail(uint64_t wait);
+  // The frame shown was drawn with `keys` keys taken, `wait` after the last.
+  void Tail(size_t keys, uint64_t wait);
   size_t keys() const { return steps_.size(); }
   // The script: `comment` lines first (each behind "# "), then the steps.
   std::string Script(const std::vector<std::string>& comment) const;
@@ -40,7 +40,7 @@ class KeyRecorder {
   size_t taken_ = 0;      // keys whose wait the operation reported
   bool timed_ = false;    // it reports its own clock
   uint64_t tail_ = 0;
-  size_t tail_after_ = 0;  // keys taken when the tail was reported
+  size_t tail_after_ = 0;  // keys taken when the frame shown was drawn
 };
 
 }  // namespace host

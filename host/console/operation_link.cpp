@@ -15,16 +15,13 @@ void OperationLink::Frame(const Screen& screen) {
   static bool filled = false;
   for (int v = 0; !filled && v < 256; ++v) palette[v] = Palette(static_cast<uint8_t>(v));
   filled = true;
-  const uint32_t number = frame_.Publish(screen.width(), screen.height(), screen.pixels().data(), palette);
+  const uint32_t number = frame_.Publish(screen.width(), screen.height(), screen.pixels().data(), palette, clock_);
   // With the wall-clock time it was drawn, so the page can tell how long
   // the frame took to reach it.
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec / 1000000);
   if (number == 0) return;
-  // The clock first: the server takes it as the frame's when the frame
-  // line follows.
-  if (timed_) Report("keytail", std::to_string(since_key_));
   Report("frame", std::to_string(number) + " " + std::to_string(ms));
 }
 
@@ -47,17 +44,21 @@ void OperationLink::Report(const std::string& kind, const std::string& text) {
 }
 
 void OperationLink::KeyWait(uint32_t wait) {
-  timed_ = true;
-  since_key_ = 0;
+  clock_.timed = 1;
+  clock_.since_key = 0;
   Report("keywait", std::to_string(wait));
 }
 
 void OperationLink::SinceKey(uint32_t wait) {
-  timed_ = true;
-  since_key_ = wait;
+  clock_.timed = 1;
+  clock_.since_key = wait;
 }
 
 OperationLink::KeyArrival OperationLink::NextKey(int timeout_ms, int* code) {
+  if (clock_.keys != ready_reported_) {
+    ready_reported_ = clock_.keys;
+    Report("ready", std::to_string(clock_.keys));
+  }
   pollfd p{key_fd_, POLLIN, 0};
   int ready;
   do ready = poll(&p, 1, timeout_ms);
@@ -69,6 +70,7 @@ OperationLink::KeyArrival OperationLink::NextKey(int timeout_ms, int* code) {
   while (n < 0 && errno == EINTR);
   if (n != 1) return kClosed;
   *code = byte;
+  ++clock_.keys;
   return kKey;
 }
 

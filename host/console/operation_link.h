@@ -1,6 +1,6 @@
 // The operation's side of the console, inside its own process: it draws
 // into the shared frame, reports lines to the console server through a
-// pipe ("frame", "message", "result", "status", "keywait", "keytail") and
+// pipe ("frame", "message", "result", "status", "keywait", "ready") and
 // reads the keys the operator presses from another pipe, one host key code
 // per byte.
 //
@@ -8,8 +8,9 @@
 // own; the time between keys decides what they draw. Such an operation
 // tells the server the wait it applied before each key it takes, in the
 // unit of its batch command's `wait` step (KeyWait), and how far its clock
-// went on since that key (SinceKey), so the recording replays the same
-// calls in the same order rather than the wall-clock pauses the server saw.
+// went on since that key (SinceKey, kept with each frame), so the
+// recording replays the same calls in the same order rather than the
+// wall-clock pauses the server saw.
 #pragma once
 
 #include <stdint.h>
@@ -37,7 +38,8 @@ class OperationLink {
   void Status(const std::string& state, const std::string& text) { Report("status", state + " " + text); }
 
   enum KeyArrival { kKey, kNoKey, kClosed };
-  // Waits up to `timeout_ms` (-1: for ever) for a key code.
+  // Waits up to `timeout_ms` (-1: for ever) for a key code. Called after
+  // the keys taken so far are handled, it tells the server so ("ready N").
   KeyArrival NextKey(int timeout_ms, int* code);
 
   // Right after taking a key: the wait the operation applied before it,
@@ -53,8 +55,8 @@ class OperationLink {
   SharedFrame& frame_;
   int key_fd_, report_fd_;
   uint64_t last_frame_us_ = 0;
-  bool timed_ = false;  // KeyWait or SinceKey was called
-  uint32_t since_key_ = 0;
+  FrameClock clock_;  // timed once KeyWait or SinceKey was called
+  uint32_t ready_reported_ = 0;
 };
 
 }  // namespace host

@@ -32,7 +32,8 @@ SharedFrame::~SharedFrame() {
   close(fd_);
 }
 
-uint32_t SharedFrame::Publish(int w, int h, const uint8_t* pixels, const uint32_t* palette) {
+uint32_t SharedFrame::Publish(int w, int h, const uint8_t* pixels, const uint32_t* palette,
+                              const FrameClock& clock) {
   if (w <= 0 || h <= 0 || w > kMaxConsoleWidth || h > kMaxConsoleHeight) return 0;
   const size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(h);
   if (block_->frames != 0 && block_->width == w && block_->height == h &&
@@ -41,6 +42,7 @@ uint32_t SharedFrame::Publish(int w, int h, const uint8_t* pixels, const uint32_
   block_->counter.fetch_add(1, std::memory_order_acq_rel);
   block_->width = w;
   block_->height = h;
+  block_->clock = clock;
   memcpy(block_->palette, palette, sizeof block_->palette);
   memcpy(block_->pixels, pixels, bytes);
   const uint32_t frame = ++block_->frames;
@@ -60,6 +62,7 @@ bool SharedFrame::Read(FrameCopy* out) const {
     copy.sequence = block_->frames;
     copy.width = block_->width;
     copy.height = block_->height;
+    copy.clock = block_->clock;
     if (copy.width <= 0 || copy.height <= 0 || copy.width > kMaxConsoleWidth || copy.height > kMaxConsoleHeight)
       return false;
     const size_t count = static_cast<size_t>(copy.width) * static_cast<size_t>(copy.height);

@@ -18,8 +18,18 @@ namespace host {
 // Largest screen a console operation draws (pixels).
 constexpr int kMaxConsoleWidth = 1280, kMaxConsoleHeight = 1024;
 
+// Where a timed operation's clock stood when it drew a frame: the keys
+// it had taken and its clock since the last of them (its batch command's
+// `wait` unit). Kept with the picture, so the two never disagree.
+struct FrameClock {
+  uint32_t timed = 0;  // 1: the operation runs on a clock of its own
+  uint32_t keys = 0;
+  uint32_t since_key = 0;
+};
+
 struct FrameCopy {
   uint32_t sequence = 0;  // 0: nothing drawn yet
+  FrameClock clock;
   int width = 0, height = 0;
   std::vector<uint8_t> rgb;  // 24-bit RGB, row by row
 };
@@ -37,8 +47,10 @@ class SharedFrame {
 
   // Operation: copies a screen of host colour values in (with the RGB of
   // every value) when it differs from the last frame; returns the new
-  // frame's number, or 0 when nothing changed or it does not fit.
-  uint32_t Publish(int width, int height, const uint8_t* pixels, const uint32_t* palette);
+  // frame's number, or 0 when nothing changed or it does not fit. The
+  // clock goes with a changed picture only: an unchanged one stands for
+  // the moment it was first drawn.
+  uint32_t Publish(int width, int height, const uint8_t* pixels, const uint32_t* palette, const FrameClock& clock);
   // Server: the last whole frame in RGB (false when the writer keeps
   // changing it or died half way).
   bool Read(FrameCopy* out) const;
@@ -48,11 +60,12 @@ class SharedFrame {
     std::atomic<uint32_t> counter;  // odd while a frame is written
     uint32_t frames;
     int32_t width, height;
+    FrameClock clock;
     uint32_t palette[256];  // 0xRRGGBB of each host colour value
     uint8_t pixels[kMaxConsoleWidth * kMaxConsoleHeight];
   };
   static_assert(std::atomic<uint32_t>::is_always_lock_free, "the counter is shared between processes");
-  static_assert(offsetof(Block, palette) == 16 && offsetof(Block, pixels) == 16 + 1024,
+  static_assert(offsetof(Block, palette) == 28 && offsetof(Block, pixels) == 28 + 1024,
                 "the same layout in 32-bit and 64-bit processes");
   void Map();
   int fd_ = -1;

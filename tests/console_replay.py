@@ -1,0 +1,183 @@
+#!/usr/bin/env python3
+"""Every console screen replays byte for byte through its batch command.
+
+One row per case: an operation of the console, the option values the page
+would give, the key words pressed (from the operation's own key table) and
+pauses between them. For each row the test starts the operation on one
+`hostsim console` server (a free port, a sandbox copy of examples/),
+presses the keys one at a time, each once the operation has handled the one
+before, waits for the operation's state, takes the recording and the last
+frame, runs the batch command line the recording names with the saved
+script, and expects the very PNG bytes the page got. Pauses are real time
+on purpose: a screen on a clock of its own must record the waits it applied,
+whatever the machine's speed made of them.
+
+usage: console_replay.py HOSTSIM EXAMPLES_DIR [ROW-NAME ...]
+"""
+import http.client
+import json
+import os
+import queue
+import shlex
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.parse
+
+# 32-bit programs run through an emulator here: generous bounds, which a
+# fast machine never comes near.
+DEADLINE = float(os.environ.get("CONSOLE_TEST_DEADLINE", "300"))
+
+# name, operation, options, steps (a key word, or a pause in seconds), the
+# state the operation reaches.
+ROWS = [
+    ("ncview-scroll", "ncview", {"PROGRAM": "iso_ncview_frame.nc", "--size": "640x480"},
+     ["down", "down", "pgdn", "right", "up"], "running"),
+    ("dialog-typed", "transform-dialog", {"--type": "2"},
+     ["next", "next", "enter", "X", "Y", "next", "1", "2", "point", "5", 0.3, "next", "sign", "3"], "running"),
+    ("technol-field", "technol", {"FILE": "technology.txt"}, ["next", "4", "2", "previous"], "running"),
+    ("view-parts", "view", {"PROGRAM": "flange.knf", "--size": "640x480"}, [], "finished"),
+]
+
+
+def fail(message):
+    print("FAIL: " + message, file=sys.stderr)
+    sys.exit(1)
+
+
+def wait_for(what, check, deadline=DEADLINE, interval=0.02):
+    end = time.monotonic() + deadline
+    while time.monotonic() < end:
+        value = check()
+        if value:
+            return value
+        time.sleep(interval)
+    fail("timed out waiting for " + what)
+
+
+class Console:
+    def __init__(self, hostsim, sandbox, tmp):
+        self.process = subprocess.Popen([hostsim, "console", "--port", "0", "--sandbox", sandbox],
+                                        stdout=subprocess.PIPE, text=True, env=dict(os.environ, TMPDIR=tmp))
+        lines = queue.Queue()
+        threading.Thread(target=lambda: [lines.put(l) for l in self.process.stdout], daemon=True).start()
+        try:
+            line = lines.get(timeout=DEADLINE)
+        except queue.Empty:
+            fail("the console printed no address")
+        marker = "http://127.0.0.1:"
+        if marker not in line:
+            fail("unexpected first line: " + line)
+        self.port = int(line.split(marker)[1].split("/")[0])
+
+    def request(self, method, path, params=None):
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=DEADLINE)
+        body = urllib.parse.urlencode(params or {})
+        headers = {"Content-Type": "application/x-www-form-urlencoded"} if method == "POST" else {}
+        connection.request(method, path, body=body if method == "POST" else None, headers=headers)
+        response = connection.getresponse()
+        data = response.read()
+        frame = response.getheader("X-Frame")
+        connection.close()
+        return response.status, data, frame
+
+    def json(self, method, path, params=None):
+        status, data, _ = self.request(method, path, params)
+        reply = json.loads(data)
+        if status != 200:
+            fail("%s %s %s: %d %s" % (method, path, params, status, reply.get("error")))
+        return reply
+
+    def stop(self):
+        self.process.send_signal(signal.SIGTERM)
+        try:
+            self.process.wait(timeout=DEADLINE)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+        return self.process.returncode
+
+
+def state_reached(console, wanted):
+    state = console.json("GET", "/api/state")
+    if state["status"].startswith(("failed", "crashed")):
+        fail("%s: %s" % (state["operation"], state["status"]))
+    return state["status"].startswith(wanted) and state["frame"] > 0 and state
+
+
+def run_row(console, hostsim, sandbox, work, row, key_codes):
+    name, operation, options, steps, final = row
+    params = {"operation": operation}
+    params.update({"opt" + k: v for k, v in options.items()})
+    console.json("POST", "/api/start", params)
+    wait_for(name + ": the operation to start", lambda: state_reached(console, ("running", "finished")))
+    pressed = 0
+    for step in steps:
+        if not isinstance(step, str):
+            time.sleep(step)
+            continue
+        if step not in key_codes[operation]:
+            fail("%s: no key %s in %s's table" % (name, step, operation))
+        console.json("POST", "/api/key", {"code": key_codes[operation][step]})
+        pressed += 1
+        wait_for("%s: key %d handled" % (name, pressed), lambda: console.json("GET", "/api/state")["ready"] >= pressed)
+    wait_for(name + ": the state " + final, lambda: state_reached(console, final))
+    # The recording and the frame it leads to: a screen that goes on
+    # drawing may move between the two requests, then both are taken again.
+    script_name = "recordings/%s.txt" % name
+    for _ in range(50):
+        recorded = console.json("POST", "/api/record", {"name": script_name})
+        status, page_png, frame = console.request("GET", "/frame.png")
+        if status == 200 and int(frame) == recorded["frame"]:
+            break
+    else:
+        fail(name + ": the frame kept changing between the recording and the picture")
+    command = shlex.split(recorded["command"])
+    if command[0] != "hostsim" or command[-2:] != ["--png", "OUT.png"]:
+        fail("%s: unexpected replay command: %s" % (name, recorded["command"]))
+    batch_png = os.path.join(work, name + ".png")
+    run = subprocess.run([hostsim] + command[1:-1] + [batch_png], cwd=sandbox, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.PIPE, text=True, timeout=DEADLINE)
+    if run.returncode != 0:
+        fail("%s: %s ended with %d: %s" % (name, recorded["command"], run.returncode, run.stderr))
+    with open(batch_png, "rb") as f:
+        if f.read() != page_png:
+            fail("%s: the page's frame differs from the PNG of %s\nscript:\n%s"
+                 % (name, recorded["command"], recorded["script"]))
+    print("%s: %d keys, replayed to the same %d bytes by %s" % (name, pressed, len(page_png), recorded["command"]))
+
+
+def main():
+    if len(sys.argv) < 3:
+        fail(__doc__)
+    hostsim, examples, only = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3:]
+    rows = [r for r in ROWS if not only or r[0] in only]
+    if not rows:
+        fail("no row named " + " ".join(only))
+    work = tempfile.mkdtemp(prefix="console-replay-")
+    sandbox = os.path.join(work, "sandbox")
+    shutil.copytree(examples, sandbox)
+    tmp = os.path.join(work, "tmp")
+    os.makedirs(tmp)
+    console = Console(hostsim, sandbox, tmp)
+    try:
+        operations = console.json("GET", "/api/operations")["operations"]
+        key_codes = {o["id"]: {k["word"]: k["code"] for k in o["keys"]} for o in operations}
+        for row in rows:
+            run_row(console, hostsim, sandbox, work, row, key_codes)
+        console.json("POST", "/api/stop")
+    finally:
+        returncode = console.stop()
+        left = os.listdir(tmp)
+        shutil.rmtree(work, ignore_errors=True)
+    if returncode != 0:
+        fail("the console ended with status %d" % returncode)
+    if left:
+        fail("the console left folders behind: " + ", ".join(left))
+
+
+if __name__ == "__main__":
+    main()
