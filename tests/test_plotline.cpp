@@ -1,5 +1,6 @@
-// The path view: fit and projection against their formulas, zero extents,
-// zoom limits, the tool margin and the time slice (inner functions), and
+// The path view: fit, refit and projection against their formulas, zero
+// extents, zoom limits with the axis arrows, refused tool positions, the
+// tool margin and the time slice (inner functions), and
 // the library's exports driven as the host drives them.
 #include <gtest/gtest.h>
 #include <math.h>
@@ -104,6 +105,15 @@ TEST_F(PlotInner, FitAndCentreFollowTheFormulas) {
   Screen(probe, &x, &y);
   EXPECT_NEAR(x - 399, (before_x - 399) * 1.25, 1e-6);
   EXPECT_NEAR(y - 299, (before_y - 299) * 1.25, 1e-6);
+  // A refit (key 17) after panning puts the program's middle back in the
+  // middle at the fitted scale.
+  PlotHandleKey(&c, &r, 18);
+  PlotHandleKey(&c, &r, 20);
+  PlotHandleKey(&c, &r, 17);
+  EXPECT_DOUBLE_EQ(c.view.scale, s);
+  Screen(centre, &x, &y);
+  EXPECT_NEAR(x, 399, 1e-9);
+  EXPECT_NEAR(y, 299, 1e-9);
 }
 
 TEST_F(PlotInner, ZeroExtentsNeverGiveAnInfiniteScale) {
@@ -147,8 +157,26 @@ TEST_F(PlotInner, ZoomStopsAtItsLimits) {
   while (PlotZoomOut(&c) && out < 100) ++out;
   EXPECT_EQ(out, 6);  // 1.25^6 = 3.8 < 4 < 1.25^7
   EXPECT_GE(c.view.scale, fitted / 4);
+  // At every scale the axis arrows from the origin (here in the middle)
+  // are 100 pixels long: x to the right, y upwards, z a point at the origin.
+  auto arrows = [&] {
+    c.view.pan[0] = c.view.pan[1] = c.view.pan[2] = 0;
+    gfx.recorder().Clear();
+    gfx.recorder().Enable(true);
+    PlotFullRedraw(&c, &r);
+    gfx.recorder().Enable(false);
+    std::set<std::pair<int, int>> ends;
+    for (const host::GdiCall& call : gfx.recorder().calls())
+      if (std::string(call.service) == "GdiLine" && call.x == 399 && call.y == 299) ends.insert({call.x2, call.y2});
+    return ends;
+  };
+  const std::set<std::pair<int, int>> hundred = {{499, 299}, {399, 199}, {399, 299}};
+  EXPECT_EQ(arrows(), hundred) << "scale " << c.view.scale;
   int in = 0;
-  while (PlotZoomIn(&c) && in < 1000) ++in;
+  while (PlotZoomIn(&c) && in < 1000) {
+    ++in;
+    EXPECT_EQ(arrows(), hundred) << "scale " << c.view.scale;
+  }
   EXPECT_LT(in, 1000);
   EXPECT_GE(c.view.scale, 789.0 / (2 * 547));
   EXPECT_LT(c.view.scale / 1.25, 789.0 / (2 * 547));
@@ -193,6 +221,22 @@ TEST_F(PlotInner, KeysKeepTheirRanges) {
   for (int i = 0; i < 4; ++i) PlotHandleKey(&c, &r, 7);
   EXPECT_EQ(c.view.orientation, 1) << "0, 1, 2, 0, 1";
   EXPECT_DOUBLE_EQ(c.view.angle_b, kHalfPi);
+  // A tool position that is no number is refused: following (key 22) does
+  // not start, the view keeps its pan and no marker is drawn.
+  const double bad_tools[][3] = {{NAN, 0, 0}, {0, INFINITY, 0}, {0, 0, -INFINITY}};
+  for (const auto& tool : bad_tools) {
+    memcpy(reinterpret_cast<uint8_t*>(&r) + offsetof(_PLOTLINE, tool), tool, sizeof tool);
+    const double pan[3] = {c.view.pan[0], c.view.pan[1], c.view.pan[2]};
+    PlotHandleKey(&c, &r, 22);
+    EXPECT_FALSE(c.view.follow);
+    EXPECT_TRUE(pan[0] == c.view.pan[0] && pan[1] == c.view.pan[1] && pan[2] == c.view.pan[2]);
+    gfx.recorder().Clear();
+    gfx.recorder().Enable(true);
+    PlotMarkerShow(&c, &r);
+    gfx.recorder().Enable(false);
+    EXPECT_FALSE(c.draw.marker_shown);
+    EXPECT_TRUE(gfx.recorder().calls().empty()) << gfx.recorder().calls().front().Describe();
+  }
 }
 
 // The slice: a counter that moves with every service call, so time passes
