@@ -195,6 +195,7 @@ TEST_F(HostsimCli, ExitStatusAndMessagePerCommandLine) {
       {{"vitals", "leds", "--png", "@/x%.png", "--leds", "0x100"}, 2, "a number from 0 to 255"},
       {{"vitals", "slm", "--png", "@/x%.png", "--calls", "3"}, 2, "--calls: not an option of vitals slm"},
       {{"vitals", "panel", "--png", "@/x%.png", "--held", "1"}, 2, "--held: not an option of vitals panel"},
+      {{"vitals", "keyboard", "--png", "@/x%.png", "--held", "5", "--keys", "5"}, 2, "--held: not with --keys"},
       {{"charset"}, 2, "give --utf8 TEXT or --cp1250 FILE"},
       {{"charset", "--utf8", "a\xC3"}, 2, "does not start a UTF-8 character"},
       {{"vitals", "panel", "--png", "@/x%.png", "--ring", "@/events.txt"}, 2, "--ring: not an option of vitals panel"},
@@ -259,6 +260,10 @@ TEST_F(HostsimCli, ExitStatusAndMessagePerCommandLine) {
       {{"vitals", "events", "--ring", "@/events.txt", "--critical"}, 0, "result byte 0"},
       {{"vitals", "events", "--ring", "@/events.txt", "--keys", "live,export", "--export", "@/ev%"}, 0,
        "2 events, 2 DATA_EVENT calls, result byte 0"},
+      // A wait is the periodic call without a key every 100 ms begun.
+      {{"vitals", "events", "--ring", "@/events.txt", "--keys", "wait 201, live, wait 100"}, 0, "5 DATA_EVENT calls"},
+      {{"vitals", "slm", "--keys", "wait 99, 1, wait 0", "--png", "@/x%.png"}, 0, "2 DATA calls"},
+      {{"vitals", "keyboard", "--keys", "5, wait 100, 12", "--png", "@/x%.png"}, 0, "3 CONT calls"},
       // Service files through libVitals' and libAnvil's exports.
       {{"can-params", TEST_SOURCE_DIR "/examples/can"}, 0, "id 0x60C node 12 command 0x2F index 0x2100 sub 0 value 0x000000FF"},
       {{"can-params", TEST_SOURCE_DIR "/examples/can", "--capacity", "4"}, 1, "result 6 (the request table is full)"},

@@ -2,9 +2,6 @@
 
 namespace {
 
-// The key labels in key order; the panels print these on their keys.
-constexpr char kLabels[] = "1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ+-*/=.,:;!?#%&()<>^_$@";
-constexpr int kLabelCount = sizeof kLabels - 1;
 constexpr int kMapTop = 312;
 
 // A panel: `count` keys on a grid of `columns`, with a gap (no key) at
@@ -19,7 +16,7 @@ constexpr KeyMap Grid(char type, uint32_t text, int count, int columns, int left
   for (int i = 0; i < count; ++i) {
     int row = i / columns, column = i % columns;
     bool empty = gap != 0 && row == rows - 1 && column % gap == gap - 1;
-    map.keys[i].label = empty ? kNoKey : static_cast<uint8_t>(kLabels[i % kLabelCount]);
+    map.keys[i].label = empty ? kNoKey : static_cast<uint8_t>(kKeyLabels[i % kKeyLabelCount]);
     uint32_t x = static_cast<uint32_t>(left + pitch_x * column), y = static_cast<uint32_t>(kMapTop + pitch_y * row);
     map.keys[i].position = x | y << 16;
   }

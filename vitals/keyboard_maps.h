@@ -12,6 +12,10 @@ struct KeyCell {
 
 constexpr int kMaxKeys = 112;
 constexpr uint8_t kNoKey = 0xFF;
+// The key labels in key order, repeated after the last; the panels print
+// these on their keys (key 0 "1", key 10 "A").
+constexpr char kKeyLabels[] = "1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ+-*/=.,:;!?#%&()<>^_$@";
+constexpr int kKeyLabelCount = sizeof kKeyLabels - 1;
 
 struct KeyMap {
   char type;           // D F G H M R

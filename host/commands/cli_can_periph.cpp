@@ -6,28 +6,14 @@
 #include <stdio.h>
 
 #include "host/commands/command.h"
-#include "host/runners/can_periph_runner.h"
-#include "host/screen/screen.h"
-#include "host/services/file_services.h"
+#include "host/runners/can_periph_session.h"
 #include "host/services/sandbox_folder.h"
 
 namespace host {
 namespace {
 
-constexpr uint8_t kActionKey = 6;
-constexpr uint32_t kWaitStepMs = 100;  // DATA_IO8 every 100 ms while waiting
-constexpr uint8_t kBackground = 7;      // the host's screen behind the panels: white
-
+constexpr uint8_t kActionKey = CanPeriphSession::kDialogAction;
 const char kActionNames[] = "type node send next previous sign clear";
-const KeyTable kCanPeriphActions = {{
-    {"type", 2, 0, "the next device type (1, 2, 3, 1 ...)", ""},
-    {"node", 3, 0, "the next node of the type (types 1 and 2)", ""},
-    {"send", 5, 0, "send the SDO request entered in the dialog (whole screen)", ""},
-    {"next", kActionKey, 1, "dialog: the next field", ""},
-    {"previous", kActionKey, 2, "dialog: the previous field", ""},
-    {"sign", kActionKey, 63, "dialog: a leading minus on or off", ""},
-    {"clear", kActionKey, 46, "dialog: empty the field", ""},
-}, true};
 
 int CanPeriph(const ParsedArgs& args) {
   std::vector<int> counts = {3, 2};
@@ -41,33 +27,25 @@ int CanPeriph(const ParsedArgs& args) {
   }
 
   SandboxFolder sandbox("can-periph");
-  FileServices files(sandbox.root());
-  Screen screen(800, 600);
-  screen.Clear(kBackground);
-  CanPeriphRunner runner(files, screen, static_cast<uint32_t>(counts[0]), static_cast<uint32_t>(counts[1]));
-  runner.graphics().recorder().Enable(false);
+  CanPeriphSession session(sandbox.root(), static_cast<uint32_t>(counts[0]), static_cast<uint32_t>(counts[1]));
   std::string error;
-  if (!runner.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
+  if (!session.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
 
-  // Each call is followed by the driver's turn, so an answer is on screen
-  // with the next call.
-  auto data = [&](uint8_t action, uint8_t key) {
-    runner.Data(action, key);
-    for (const SdoExchange& x : runner.nodes().Step()) printf("%s\n", x.Describe().c_str());
+  auto print = [](const std::vector<SdoExchange>& exchanges) {
+    for (const SdoExchange& x : exchanges) printf("%s\n", x.Describe().c_str());
   };
-  runner.Prefix(layout);
-  data(0, 0);
+  print(session.Open(layout));
   for (const KeyStep& step : args.Keys("--actions")) {
     if (step.kind == KeyStep::kKey) {
-      data(static_cast<uint8_t>(step.code), static_cast<uint8_t>(step.character));
+      print(session.Data(static_cast<uint8_t>(step.code), static_cast<uint8_t>(step.character)));
     } else if (step.kind == KeyStep::kType) {
-      for (char c : step.text) data(kActionKey, static_cast<uint8_t>(c));
+      for (char c : step.text) print(session.Data(kActionKey, static_cast<uint8_t>(c)));
     } else if (step.kind == KeyStep::kWait) {
-      for (uint32_t ms = 0; ms < step.wait_ms; ms += kWaitStepMs) data(0, 0);
+      for (uint32_t ms = 0; ms < step.wait_ms; ms += CanPeriphSession::kCycleMs) print(session.Data());
     }
   }
-  data(0, 0);
-  if (!screen.WritePng(args.Text("--png"), &error)) throw HostError(error);
+  print(session.Data());
+  if (!session.screen().WritePng(args.Text("--png"), &error)) throw HostError(error);
   return kExitOk;
 }
 

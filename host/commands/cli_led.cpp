@@ -13,8 +13,7 @@
 #include <vector>
 
 #include "host/commands/command.h"
-#include "host/runners/mosaic_runner.h"
-#include "host/screen/screen.h"
+#include "host/runners/led_session.h"
 #include "host/services/sandbox_folder.h"
 
 namespace host {
@@ -45,42 +44,34 @@ int Led(const ParsedArgs& args) {
   const bool convert = args.Has("--convert");
   if (!convert && !args.Has("--png")) throw UsageError("--png: required unless --convert is given");
   SandboxFolder folder("led");
-  FileServices files(folder.root());
-  Screen screen(640, 480);
-  DisplayServices display(screen, TextStyle::kForm);
-  HostMemory memory;
-  MosaicRunner mosaic(display, memory);
+  LedSession session(folder.root());
   std::string error;
-  if (!mosaic.Load(files, static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
+  if (!session.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
 
   static const MosaicTransform kStates[] = {MosaicTransform::kOff, MosaicTransform::kVariantA,
                                             MosaicTransform::kVariantB};
-  mosaic.SetTransform(kStates[args.ChoiceIndex("--transform")]);
-  mosaic.SetCorrection(static_cast<int32_t>(args.Int("--corr")));
+  LedSettings settings;
+  settings.transform = kStates[args.ChoiceIndex("--transform")];
+  settings.correction = static_cast<int32_t>(args.Int("--corr"));
   std::vector<long double> m;
   ParseCoefficients(args.Text("--coef"), &m);
-  mosaic.SetCoefficient(0, m[0]);
-  mosaic.SetCoefficient(1, m[1]);
-  mosaic.SetCoefficient(3, m[2]);
-  mosaic.SetCoefficient(4, m[3]);
+  for (int k = 0; k < 4; ++k) settings.coefficients[k] = m[static_cast<size_t>(k)];
+  session.Apply(settings);
 
   if (convert) {
     const std::vector<int> words = args.Ints("--convert");
     double first = 0, second = 0;
-    if (mosaic.Convert(EncodeBcd(words[0]), EncodeBcd(words[1]), &first, &second) != 0)
+    if (session.mosaic().Convert(EncodeBcd(words[0]), EncodeBcd(words[1]), &first, &second) != 0)
       return LibraryFailure("DLL_DISPLAY_WIN_LED did not return 0");
     printf("%.17g %.17g\n", first, second);
     if (!args.Has("--png")) return kExitOk;
   }
 
-  // The status area the window writes into, in the window's background.
-  screen.FillRect(0, 400, 640, 80, display.block()[BARVA_VYPLN]);
-  if (mosaic.DialStart() != 0 || mosaic.DialCont() != 0 || mosaic.DialStop() != 0)
-    return LibraryFailure("the common dialog did not return 0");
-  if (mosaic.DrawLed() != 0) return LibraryFailure("DLL_DISPLAY_WIN_LED did not return 0");
+  const std::string failed = session.Draw();
+  if (!failed.empty()) return LibraryFailure(failed);
   const std::string png = args.Text("--png");
-  if (!screen.WritePng(png, &error)) throw HostError(error);
-  if (!args.Has("--quiet")) printf("%s: %zu display calls\n", png.c_str(), display.recorder().calls().size());
+  if (!session.screen().WritePng(png, &error)) throw HostError(error);
+  if (!args.Has("--quiet")) printf("%s: %zu display calls\n", png.c_str(), session.display_calls());
   return kExitOk;
 }
 

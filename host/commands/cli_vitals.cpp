@@ -8,35 +8,27 @@
 //   inputs, outputs, iopan, dgnpan, pb1, pb2, bz1, bz2, leds, keyboard, slm,
 //           servo, ecc, trans, nkor, su4: host data set by --set
 //           (host/runners/vitals_screens.h), PREFIX, then one DATA call
-//           per key (keyboard: one CONT_TESTTLAC per --held step)
+//           per key (keyboard: one CONT_TESTTLAC per --held step, or the
+//           key numbers of --keys held one call each)
+// A `wait MS` of --keys is the periodic call without a key every 100 ms
+// (host/runners/vitals_session.h), as the control makes it between keys.
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
-#include "host/runners/event_ring_text.h"
-#include "host/runners/panel_settings.h"
-#include "host/runners/vitals_runner.h"
-#include "host/runners/vitals_screens.h"
+#include "host/runners/vitals_session.h"
 #include "host/services/sandbox_folder.h"
 
 namespace host {
 namespace {
 
 namespace fs = std::filesystem;
-
-const KeyTable kEventKeys = {{
-    {"live", kEventKeyLive, 0, "START (live) or STOP", ""},
-    {"forward", kEventKeyForward, 0, "page forward (stopped)", ""},
-    {"back", kEventKeyBack, 0, "page back (stopped)", ""},
-    {"filter", kEventKeyFilter, 0, "next filter", ""},
-    {"export", kEventKeyExport, 0, "write EVENTS.TXT", ""},
-    {"png", 0, 0, "the screen as it is now", "FILE"},
-}};
 
 const std::vector<std::string> kPanelOnly = {"--variant", "--machine", "--set", "--calls"};
 const std::vector<std::string> kEventsOnly = {"--ring", "--wrapped", "--limit", "--layout", "--keys", "--export",
@@ -50,105 +42,84 @@ void WritePng(const Screen& screen, const std::string& path) {
   if (!screen.WritePng(path, &why)) throw HostError(why);
 }
 
-int Panel(const ParsedArgs& args, VitalsRunner& runner, HostMemory& memory, const Screen& screen) {
-  std::string machine = args.Text("--machine");
-  std::string why = ApplyPanelSettings(args.All("--set"), args.Has("--variant"), machine[0],
-                                       &runner.panel_data(), memory);
-  if (!why.empty()) throw UsageError("--set " + why);
-  runner.ApplyPanelData();
-  runner.Init();
-  runner.PanelPrefix();
+// The periodic calls a key script's steps stand for: a key one call with
+// it, `wait MS` one call without a key per started cycle, `png FILE` the
+// screen as it is then.
+void RunSteps(const std::vector<KeyStep>& steps, VitalsSession& session, const std::function<void(int)>& key) {
+  for (const KeyStep& step : steps) {
+    if (step.kind == KeyStep::kAction) WritePng(session.screen(), step.argument);
+    else if (step.kind == KeyStep::kKey) key(step.code);
+    else if (step.kind == KeyStep::kWait)
+      for (uint32_t ms = 0; ms < step.wait_ms; ms += VitalsSession::kCycleMs) session.Idle();
+  }
+}
+
+int Panel(const ParsedArgs& args, VitalsSession& session) {
+  session.Open();
   int64_t calls = args.Int("--calls");
-  for (int64_t i = 0; i < calls; ++i) runner.PanelData();
-  WritePng(screen, args.Text("--png"));
+  for (int64_t i = 0; i < calls; ++i) session.Idle();
+  WritePng(session.screen(), args.Text("--png"));
   printf("%s: panel, %lld DATA_VITALS calls\n", args.Text("--png").c_str(), static_cast<long long>(calls));
   return kExitOk;
 }
 
-int Events(const ParsedArgs& args, VitalsRunner& runner, HostMemory& memory, const Screen& screen,
-           const std::string& sandbox) {
-  if (!args.Has("--ring")) throw UsageError("vitals events: --ring FILE is required");
-  std::string ring = args.Text("--ring");
-  std::vector<EVENT_RECORD> events;
-  std::string why = ParseEventRing(ReadInputFile(ring, 16u << 20), &events);
-  if (!why.empty()) throw UsageError(ring + ": " + why);
-  if (args.Has("--wrapped")) FillWrapped(memory, events);
-  else AppendEvents(memory, events);
-  memory.Set<uint16_t>(kEventYear, 2026);
-  memory.Set<uint8_t>(kEventDay, 9);
-  memory.Set<uint8_t>(kEventMonth, 12);
-  uint32_t* parameters = runner.event_parameters();
-  parameters[0] = static_cast<uint32_t>(std::stoul(args.Text("--limit"), nullptr, 16));
-  runner.events().layout = args.Text("--layout")[0];
-  runner.Init();
-
+int Events(const ParsedArgs& args, VitalsSession& session) {
+  VitalsRunner& runner = session.runner();
   int status = kExitOk;
-  auto check = [&](const char* what) {
-    if (runner.events().result == 0) return;
-    fprintf(stderr, "hostsim vitals: %s failed: result byte %u\n", what, runner.events().result);
+  auto check = [&](const char* what, uint8_t result) {
+    if (result == 0) return;
+    fprintf(stderr, "hostsim vitals: %s failed: result byte %u\n", what, result);
     status = kExitLibraryFailure;
   };
-  if (args.Has("--critical")) {
-    // The control keeps EVCRITIC.TXT; a first run finds it empty.
-    std::string critical = sandbox + "/c/events/EVCRITIC.TXT";
-    if (!fs::exists(critical)) fclose(fopen(critical.c_str(), "wb"));
-    runner.WriteCritical();
-    check("WRITE_EVENT_CRITICAL");
-  }
-  runner.EventPrefix();
+  session.Open();
+  if (args.Has("--critical")) check("WRITE_EVENT_CRITICAL", session.critical_result());
   std::vector<KeyStep> keys = args.Keys("--keys");
   if (!args.Has("--keys")) {
     KeyStep live;
     live.code = kEventKeyLive;
     keys.push_back(live);
   }
-  for (const KeyStep& step : keys) {
-    if (step.kind == KeyStep::kAction) {
-      WritePng(screen, step.argument);
-      continue;
-    }
-    if (step.kind != KeyStep::kKey) continue;
-    runner.EventData(static_cast<uint8_t>(step.code));
-    if (step.code == kEventKeyExport) check("export (key 5)");
-  }
+  RunSteps(keys, session, [&](int code) {
+    session.Key(code);
+    if (code == kEventKeyExport) check("export (key 5)", runner.events().result);
+  });
   std::string directory = args.Text("--export");
   if (!directory.empty()) {
     runner.WriteEvent();
-    check("WRITE_EVENT");
+    check("WRITE_EVENT", runner.events().result);
     fs::create_directories(directory);
     for (const char* name : {"EVENTS.TXT", "EVCRITIC.TXT"}) {
-      std::string inside = sandbox + "/c/events/" + name;
+      std::string inside = session.folder() + "/c/events/" + name;
       if (fs::exists(inside)) CopyToOutput(inside, directory + "/" + name);
     }
   }
-  if (args.Has("--png")) WritePng(screen, args.Text("--png"));
-  printf("%s: %zu events%s, %zu DATA_EVENT calls, result byte %u\n", ring.c_str(), events.size(),
-         args.Has("--wrapped") ? " (wrapped ring)" : "", keys.size(), runner.events().result);
+  if (args.Has("--png")) WritePng(session.screen(), args.Text("--png"));
+  printf("%s: %zu events%s, %d DATA_EVENT calls, result byte %u\n", args.Text("--ring").c_str(),
+         session.event_count(), args.Has("--wrapped") ? " (wrapped ring)" : "", session.calls(),
+         runner.events().result);
   return status;
 }
 
-int Screens(const ParsedArgs& args, VitalsRunner& runner, HostMemory& memory, const Screen& screen) {
-  std::string name = args.Text("SCREEN");
-  VitalsScreens screens(runner, memory);
-  std::string why = screens.Apply(name, args.All("--set"));
-  if (!why.empty()) throw UsageError("--set " + why);
-  ScreenRun run;
-  run.screen = name;
-  run.layout = args.Text("--layout")[0];
-  for (const KeyStep& step : args.Keys("--keys"))
-    if (step.kind == KeyStep::kKey) run.keys.push_back(step.code);
+int Screens(const ParsedArgs& args, VitalsSession& session) {
+  const std::string name = args.Text("SCREEN");
+  std::vector<HeldKeys> held;
   if (args.Has("--held")) {
-    why = VitalsScreens::ParseHeld(args.Text("--held"), &run.held);
+    if (args.Has("--keys")) throw UsageError("--held: not with --keys (keys held one at a time)");
+    std::string why = VitalsScreens::ParseHeld(args.Text("--held"), &held);
     if (!why.empty()) throw UsageError("--held " + why);
   }
-  run.keyboard = args.Text("--type")[0];
-  run.leds = static_cast<uint8_t>(strtol(args.Text("--leds").c_str(), nullptr, 0));
-  run.labelled = args.Has("--labelled");
-  runner.Init();
-  int calls = screens.Run(run);
-  WritePng(screen, args.Text("--png"));
-  printf("%s: %s, %d %s calls\n", args.Text("--png").c_str(), name.c_str(), calls,
-         name == "keyboard" ? "CONT" : name == "leds" ? "ZMENA_LED" : "DATA");
+  session.Open();
+  if (!held.empty()) {
+    for (const HeldKeys& step : held) session.Held(step);
+  } else if (args.Has("--keys")) {
+    RunSteps(args.Keys("--keys"), session, [&](int code) { session.Key(code); });
+  } else {
+    session.Idle();
+  }
+  const bool keyboard = name == "keyboard";
+  WritePng(session.screen(), args.Text("--png"));
+  printf("%s: %s, %d %s calls\n", args.Text("--png").c_str(), name.c_str(), session.calls(),
+         keyboard ? "CONT" : name == "leds" ? "ZMENA_LED" : "DATA");
   return kExitOk;
 }
 
@@ -156,7 +127,8 @@ int Vitals(const ParsedArgs& args) {
   std::string screen_name = args.Text("SCREEN");
   bool panel = screen_name == "panel";
   bool other = VitalsScreens::Known(screen_name);
-  if (!panel && !other && screen_name != "events") {
+  bool events = !panel && !other;
+  if (events && screen_name != "events") {
     std::string names = "panel, events";
     for (const std::string& n : VitalsScreens::Names()) names += ", " + n;
     throw UsageError("SCREEN: one of " + names + ", not \"" + screen_name + "\"");
@@ -168,19 +140,30 @@ int Vitals(const ParsedArgs& args) {
     for (const std::string& name : kScreensOnly)
       if (args.Has(name)) throw UsageError(name + ": not an option of vitals " + screen_name);
   if ((panel || other) && !args.Has("--png")) throw UsageError("vitals " + screen_name + ": --png FILE is required");
+  if (events && !args.Has("--ring")) throw UsageError("vitals events: --ring FILE is required");
+
+  VitalsSetup setup;
+  setup.screen = screen_name;
+  setup.layout = args.Text("--layout")[0];
+  setup.settings = args.All("--set");
+  setup.variant = args.Has("--variant");
+  setup.machine = args.Text("--machine")[0];
+  if (events) setup.ring = ReadInputFile(args.Text("--ring"), 16u << 20);
+  setup.wrapped = args.Has("--wrapped");
+  setup.limit = static_cast<uint32_t>(std::stoul(args.Text("--limit"), nullptr, 16));
+  setup.critical = args.Has("--critical");
+  setup.keyboard = args.Text("--type")[0];
+  setup.leds = static_cast<uint8_t>(strtol(args.Text("--leds").c_str(), nullptr, 0));
+  setup.labelled = args.Has("--labelled");
 
   SandboxFolder folder("vitals");
-  folder.MakeDir("c/events");
-  FileServices files(folder.root());
-  Screen screen(800, 600);
-  DisplayServices display(screen, TextStyle::kScreen);
-  display.recorder().Enable(false);
-  HostMemory memory;
-  VitalsRunner runner(files, display, memory);
+  VitalsSession session(folder.root());
   std::string error;
-  if (!runner.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
-  if (other) return Screens(args, runner, memory, screen);
-  return panel ? Panel(args, runner, memory, screen) : Events(args, runner, memory, screen, folder.root());
+  if (!session.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
+  std::string why = session.SetUp(setup);
+  if (!why.empty()) throw UsageError(events ? args.Text("--ring") + ": " + why : "--set " + why);
+  if (other) return Screens(args, session);
+  return panel ? Panel(args, session) : Events(args, session);
 }
 
 std::string MachineCheck(const std::string& v) { return v.size() == 1 ? "" : "one letter"; }
@@ -216,8 +199,9 @@ CommandRegistration vitals_command({"vitals",
         .Checked(BcdCheck, "one to five decimal digits"),
     Text("--layout", "LETTER", "events and screens: C whole area, L left half, P right half", "C")
         .Checked(LayoutCheck, "C, L or P"),
-    KeysOption("--keys", kEventKeys, "events: keys, one DATA_EVENT call each (default: live); screens: key codes, "
-               "one DATA call each (default: one call, no key)"),
+    KeysOption("--keys", kVitalsKeys, "events: keys, one DATA_EVENT call each (default: live); screens: key codes, "
+               "one DATA call each (default: one call, no key); keyboard: key numbers, each held for one CONT "
+               "call; wait MS: a call without a key every 100 ms"),
     Text("--held", "STEPS", "keyboard: keys held, one CONT_TESTTLAC call a step: \"5;5;;12,13,14,15\""),
     Text("--type", "LETTER", "keyboard: keyboard type (D F G H M R; others: undefined)", "D")
         .Checked(TypeCheck, "one letter"),

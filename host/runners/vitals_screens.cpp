@@ -347,14 +347,14 @@ std::string VitalsScreens::Set(const std::string& screen, const std::string& nam
   return "not a setting of " + screen + " (see the option reference)";
 }
 
-std::string VitalsScreens::ParseHeld(const std::string& text, std::vector<std::array<int, 4>>* steps) {
+std::string VitalsScreens::ParseHeld(const std::string& text, std::vector<HeldKeys>* steps) {
   steps->clear();
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find(';', start);
     if (end == std::string::npos) end = text.size();
     std::string step = text.substr(start, end - start);
-    std::array<int, 4> keys = {-1, -1, -1, -1};
+    HeldKeys keys = kNoKeysHeld;
     int n = 0;
     size_t s = 0;
     while (!step.empty() && s <= step.size()) {
@@ -377,7 +377,7 @@ void VitalsScreens::Call(const char* name, void* record) {
   if (auto fn = runner_.library().Bind<RecordFn>(name)) fn(record);
 }
 
-int VitalsScreens::Run(const ScreenRun& run) {
+bool VitalsScreens::Open(const ScreenRun& run) {
   const std::string& s = run.screen;
   void* record = nullptr;
   if (kPortScreens.count(s)) {
@@ -416,25 +416,25 @@ int VitalsScreens::Run(const ScreenRun& run) {
     su4_.layout = run.layout;
     record = &su4_;
   }
-  if (record == nullptr) return 0;
+  if (record == nullptr) return false;
+  screen_ = s;
+  record_ = record;
   auto [prefix, data] = Exports(s);
+  data_ = data;
   Call(prefix.c_str(), record);
-  if (s == "keyboard") {
-    std::vector<std::array<int, 4>> held = run.held;
-    if (held.empty()) held.push_back({-1, -1, -1, -1});
-    for (const auto& step : held) {
-      for (int k = 0; k < 4; ++k) keyboard_.held[k] = step[k] < 0 ? 0xFF : static_cast<uint8_t>(step[k]);
-      Call(data.c_str(), record);
-    }
-    return static_cast<int>(held.size());
-  }
-  std::vector<int> keys = run.keys;
-  if (keys.empty()) keys.push_back(0);
-  for (int key : keys) {
-    if (s == "slm") slm_.key = static_cast<uint8_t>(key);
-    Call(data.c_str(), record);
-  }
-  return static_cast<int>(keys.size());
+  return true;
+}
+
+void VitalsScreens::Data(int key) {
+  if (record_ == nullptr) return;
+  if (screen_ == "slm") slm_.key = static_cast<uint8_t>(key);
+  Call(data_.c_str(), record_);
+}
+
+void VitalsScreens::Cont(const HeldKeys& held) {
+  if (record_ != &keyboard_) return;
+  for (int k = 0; k < 4; ++k) keyboard_.held[k] = held[k] < 0 ? 0xFF : static_cast<uint8_t>(held[k]);
+  Call(data_.c_str(), record_);
 }
 
 }  // namespace host

@@ -36,15 +36,19 @@
 
 namespace host {
 
+// How a screen is opened: the record's layout letter and, for the
+// keyboard test and the LEDs, what they show.
 struct ScreenRun {
   std::string screen;
   char layout = 'C';
-  std::vector<int> keys;                  // one DATA call each (default: one call, no key)
-  std::vector<std::array<int, 4>> held;   // keyboard: one CONT call each (-1: none)
   char keyboard = 'D';
   uint8_t leds = 0;
   bool labelled = false;
 };
+
+// Keys held during one CONT_TESTTLAC call (-1: none).
+using HeldKeys = std::array<int, 4>;
+constexpr HeldKeys kNoKeysHeld = {-1, -1, -1, -1};
 
 class VitalsScreens {
  public:
@@ -56,10 +60,16 @@ class VitalsScreens {
   // Applies the sample and then the settings; "" or the refused setting
   // and why.
   std::string Apply(const std::string& screen, const std::vector<std::string>& settings);
-  // PREFIX, then the DATA (CONT) calls; the number of those calls.
-  int Run(const ScreenRun& run);
+  // Fills the screen's record and calls its PREFIX; false for a screen
+  // this class does not drive.
+  bool Open(const ScreenRun& run);
+  // One periodic call of the open screen: DATA (ZMENA_LED) with the key in
+  // the record where it takes one; the keyboard test's CONT with the keys
+  // held.
+  void Data(int key);
+  void Cont(const HeldKeys& held);
   // "--held" as steps: "5;5;;12,13,14,15"; "" or why it was refused.
-  static std::string ParseHeld(const std::string& text, std::vector<std::array<int, 4>>* steps);
+  static std::string ParseHeld(const std::string& text, std::vector<HeldKeys>* steps);
 
  private:
   std::string Set(const std::string& screen, const std::string& name, int index, long value);
@@ -67,6 +77,9 @@ class VitalsScreens {
 
   VitalsRunner& runner_;
   HostMemory& memory_;
+  std::string screen_;
+  void* record_ = nullptr;  // the open screen's record
+  std::string data_;        // and its periodic export
   _INOUT inout_{};
   _DGNPAN dgnpan_{};
   _PB_BZH pb_bzh_{};
