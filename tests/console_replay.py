@@ -41,6 +41,11 @@ ROWS = [
      ["next", "next", "enter", "X", "Y", "next", "1", "2", "point", "5", 0.3, "next", "sign", "3"], "running"),
     ("technol-field", "technol", {"FILE": "technology.txt"}, ["next", "4", "2", "previous"], "running"),
     ("view-parts", "view", {"PROGRAM": "flange.knf", "--size": "640x480"}, [], "finished"),
+    # The scope on its own clock: keys with pauses, recording stopped, and
+    # recording still running when the picture is taken.
+    ("scope-stopped", "scope", {}, ["tb+", 0.3, "select", "auto", 0.2, "back", "scale+"], "running"),
+    ("scope-run-stop", "scope", {"--sweep": "1", "--rows": "2000"}, ["run", 0.5, "tb-", 0.3, "stop"], "running"),
+    ("scope-running", "scope", {"--layout": "L"}, ["run", 0.4], "running"),
 ]
 
 
@@ -147,7 +152,9 @@ def run_row(console, hostsim, sandbox, work, row, key_codes):
         if f.read() != page_png:
             fail("%s: the page's frame differs from the PNG of %s\nscript:\n%s"
                  % (name, recorded["command"], recorded["script"]))
-    print("%s: %d keys, replayed to the same %d bytes by %s" % (name, pressed, len(page_png), recorded["command"]))
+    steps = [l for l in recorded["script"].splitlines() if l and not l.startswith("#")]
+    print("%s: replayed to the same %d bytes by %s with: %s"
+          % (name, len(page_png), recorded["command"], ", ".join(steps) or "no keys"))
 
 
 def main():

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "host/commands/key_script.h"
 #include "host/console/console_json.h"
@@ -14,6 +15,7 @@
 #include "host/console/operation.h"
 #include "host/runners/dialog_runner.h"
 #include "host/runners/nc_view_runner.h"
+#include "host/runners/scope_script.h"
 #include "host/runners/technol_session.h"
 
 namespace fs = std::filesystem;
@@ -175,17 +177,27 @@ TEST(ConsoleRecorder, TimedScreensRecordTheirOwnWaits) {
 }
 
 // Every key of every operation that replays a key script has a word that
-// script's table takes back as the same key code.
+// script's table takes back as the same key code. Timed screens hand the
+// word itself to their batch command's steps: there it must be one step,
+// and no two keys may share a code.
 TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
   const std::map<std::string, const host::KeyTable*> tables = {
-      {"transform-dialog", &host::kDialogKeys}, {"technol", &host::kTechnolKeys}, {"ncview", &host::kNcKeys}};
+      {"transform-dialog", &host::kDialogKeys}, {"technol", &host::kTechnolKeys}, {"ncview", &host::kNcKeys},
+      {"scope", &host::kScopeKeys}};
+  const std::set<std::string> by_word = {"scope"};
   for (const host::Operation& operation : host::ConsoleOperations()) {
     if (operation.replay_count || operation.replay_option.empty()) continue;
     ASSERT_EQ(tables.count(operation.id), 1u) << operation.id << ": which key table replays it?";
+    std::set<int> codes;
     for (const host::KeyBinding& k : operation.keys) {
       std::vector<host::KeyStep> steps;
       ASSERT_EQ(host::ParseKeyScript(k.word, *tables.at(operation.id), &steps), "") << k.word;
       ASSERT_EQ(steps.size(), 1u) << k.word;
+      if (by_word.count(operation.id)) {
+        EXPECT_TRUE(codes.insert(k.code).second) << operation.id << ": " << k.pc << " shares code " << k.code;
+        EXPECT_NE(steps[0].kind, host::KeyStep::kWait) << k.word;
+        continue;
+      }
       // The viewer's keys are all code 1 and tell themselves apart by the
       // character, which is what its operation receives.
       const bool by_character = operation.id == "ncview";

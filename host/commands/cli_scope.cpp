@@ -11,13 +11,8 @@
 #include <sstream>
 
 #include "host/commands/command.h"
-#include "host/runners/scope_runner.h"
 #include "host/runners/scope_script.h"
-#include "host/runners/scope_softkeys.h"
-#include "host/screen/screen.h"
-#include "host/services/display_services.h"
-#include "host/services/file_services.h"
-#include "host/services/loader.h"
+#include "host/runners/scope_session.h"
 #include "host/services/sandbox_folder.h"
 #include "host/commands/file_args.h"
 
@@ -25,8 +20,6 @@ namespace host {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kScreenWidth = 640, kScreenHeight = 480, kBarY = 440;
 
 struct Options {
   ScopeHostOptions host;
@@ -36,20 +29,6 @@ struct Options {
   bool any_signal = false;
   bool type_given[kGlintChannels] = {};
 };
-
-// Signals shown when none are asked for: four analog channels and four
-// digital pulse trains.
-void DefaultSignals(Options* o) {
-  std::string error;
-  const char* defaults[] = {"0=sine:20000:500", "1=square:100:300", "2=ramp:25000:1000",
-                            "3=noise:40",       "6=pulse:200:50",   "7=pulse:300:150",
-                            "8=pulse:1000:500", "9=pulse:70:10"};
-  for (const char* d : defaults) {
-    int k = 0;
-    SignalShape shape;
-    if (ParseSignalOption(d, &k, &shape, &error)) o->signals[k] = shape;
-  }
-}
 
 // A whole number within [low, high].
 bool Whole(const std::string& text, long long low, long long high, long long* value) {
@@ -101,12 +80,6 @@ Options TakeOptions(const ParsedArgs& args) {
   return o;
 }
 
-std::string LocalText(Library& vitals, uint32_t id) {
-  auto get = vitals.Bind<const char* (*)(uint32_t)>("GetLocString");
-  const char* text = get != nullptr ? get(id) : nullptr;
-  return text != nullptr ? text : "";
-}
-
 int Scope(const ParsedArgs& args) {
   Options o = TakeOptions(args);
   std::string png = args.Text("--png"), csv = args.Text("--csv");
@@ -114,16 +87,17 @@ int Scope(const ParsedArgs& args) {
   bool quiet = args.Has("--quiet");
   const std::vector<KeyStep>& steps = args.Keys("--keys");
 
-  Recording recording;
+  ScopeSettings settings;
+  settings.language = static_cast<uint32_t>(args.Int("--lang"));
+  if (args.Has("--run")) settings.run_ms = args.Int("--run");
+  settings.host = o.host;
   std::string error;
   if (!csv.empty()) {
     std::string text = ReadInputFile(csv, 1u << 30);
-    if (!ParseCsvRecording(text, &recording, &error)) throw UsageError(csv + ": " + error);
+    if (!ParseCsvRecording(text, &settings.recording, &error)) throw UsageError(csv + ": " + error);
   } else {
-    if (!o.any_signal) DefaultSignals(&o);
-    recording = GenerateRecording(o.signals, o.rows, o.trigger_row);
-    for (int k = 0; k < kGlintChannels; ++k)
-      if (o.signals[k].digital() && !o.type_given[k]) o.host.descriptor_bytes[k] = 1;
+    if (!o.any_signal) DefaultScopeSignals(o.signals);
+    UseGeneratedSignals(o.signals, o.rows, o.trigger_row, o.type_given, &settings);
   }
 
   // The library's files live in a sandbox it reaches as drive C.
@@ -137,61 +111,28 @@ int Scope(const ParsedArgs& args) {
 
   int status = 0;
   {
-    FileServices files(sandbox);
-    Screen screen(kScreenWidth, kScreenHeight);
-    DisplayServices display(screen, TextStyle::kScreen);
-    display.recorder().Enable(false);
-    ScopeRunner runner(files, display);
-    Library vitals;
-    std::string vitals_error;
-    bool have_vitals = vitals.Open(LibraryPath("Vitals"), &vitals_error);
-    if (have_vitals) {
-      auto init = vitals.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
-      have_vitals = init != nullptr && init(nullptr, static_cast<uint32_t>(args.Int("--lang")));
-    }
-    ScopeBar bar = ScopeBar::kMain;
+    ScopeSession session(sandbox);
     auto write_png = [&](const std::string& path) {
-      DrawScopeSoftKeys(screen, kBarY, bar, [&](uint32_t id) {
-        return have_vitals ? LocalText(vitals, id) : std::string();
-      });
       std::string why;
-      if (!screen.WritePng(path, &why)) {
+      if (!session.Picture().WritePng(path, &why)) {
         fprintf(stderr, "hostsim scope: %s\n", why.c_str());
         return false;
       }
       return true;
     };
 
-    if (!runner.Load(&error)) {
+    if (!session.Open(settings, &error)) {
       fprintf(stderr, "hostsim scope: %s\n", error.c_str());
       status = 3;
     } else {
-      runner.Setup(o.host, recording);
-      if (args.Has("--run")) {
-        runner.Run();
-        runner.Prefix();
-        runner.Advance(static_cast<uint32_t>(args.Int("--run")));
-      } else {
-        runner.FillStopped();
-        runner.Prefix();
-      }
       for (const KeyStep& step : steps) {
-        if (step.kind == KeyStep::kWait) {
-          runner.Advance(step.wait_ms);
-        } else if (step.kind == KeyStep::kAction && step.text == "png") {
+        if (step.kind == KeyStep::kAction && step.text == "png") {
           if (!write_png(step.argument)) status = 3;
-        } else if (step.kind == KeyStep::kAction && step.text == "layout") {
-          runner.record().layout = step.argument.empty() ? 'C' : step.argument[0];
-          runner.Prefix();
-        } else if (step.kind == KeyStep::kKey && step.code == kScopeStepRun) {
-          runner.Run();
-        } else if (step.kind == KeyStep::kKey && step.code == kScopeStepStop) {
-          runner.Stop();
-        } else if (step.kind == KeyStep::kKey) {
-          runner.Data(static_cast<uint8_t>(step.code));
-          bar = ScopeBarAfterKey(static_cast<uint8_t>(step.code), bar);
+        } else {
+          session.Step(step);
         }
       }
+      ScopeRunner& runner = session.runner();
       if (status == 0 && !write_png(png)) status = 3;
       if (status == 0 && !quiet) {
         printf("%s: %s, %u rows in the ring, %u DATA_GLINT calls, %llu ms\n", png.c_str(),

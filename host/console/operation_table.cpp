@@ -55,6 +55,21 @@ std::vector<KeyBinding> TechnolKeys() {
   return keys;
 }
 
+// The scope's soft keys of the main bar on F1 to F10 (the host's run and
+// stop for "Memory ON"), the time-shift and scale bars' keys on arrows,
+// page keys and signs. The operation replays the words; the codes only
+// tell the keys apart.
+const std::vector<KeyBinding> kScopeConsoleKeys = {
+    {"F1", "Memory ON", "run", 1},        {"Escape", "Memory OFF", "stop", 2},
+    {"F2", "Save settings", "save", 5},   {"F3", "Clear", "clear", 3},
+    {"F5", "Select channel", "select", 11}, {"F6", "Mark channel", "mark", 12},
+    {"F7", "Show channel", "show", 13},   {"F8", "Scale AUTO", "auto", 14},
+    {"F10", "Export data", "export", 30}, {"ArrowLeft", "Shift back", "back", 24},
+    {"ArrowRight", "Shift forward", "forward", 25}, {"PageDown", "Time base -", "tb-", 22},
+    {"PageUp", "Time base +", "tb+", 23}, {"-", "Scale -", "scale-", 20},
+    {"+", "Scale +", "scale+", 21},
+};
+
 const std::vector<Operation> kOperations = {
     {"view", "Program view (Kerf format)", "view", kViewOptions, kViewKeys, "--parts", true},
     {"iso-view", "ISO program view", "view", With(kViewOptions, {"--iso", "", OperationOption::kFixed, "", {}, 0, 0}),
@@ -82,6 +97,14 @@ const std::vector<Operation> kOperations = {
       {"ArrowLeft", "text right", "left", 4}, {"Home", "start", "home", 6}, {"PageUp", "page up", "pgup", 7},
       {"End", "last page", "end", 8}, {"PageDown", "page down", "pgdn", 9}},
      "--keys", false},
+    // Timed screens: their waits are the operation's own clock.
+    {"scope", "Signal scope (Glint)", "scope",
+     {{"--layout", "region", OperationOption::kChoice, "C", {"C", "L", "P"}, 0, 0},
+      {"--rows", "generated rows", OperationOption::kNumber, "6000", {}, 1, 100000},
+      {"--ring", "ring rows", OperationOption::kNumber, "10000", {}, 2, 200000},
+      {"--sweep", "sweep restarts", OperationOption::kFlag, "", {}, 0, 0},
+      {"--trigger-wait", "wait for the trigger", OperationOption::kFlag, "", {}, 0, 0}},
+     kScopeConsoleKeys, "--keys", false},
 };
 
 bool WholeNumber(const std::string& text, int min, int max, int* value) {

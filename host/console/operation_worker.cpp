@@ -29,6 +29,7 @@ const Runner kRunners[] = {
     {"technol", host::RunTechnolScreen},
     {"showiso", host::RunShowIso},
     {"ncview", host::RunNcView},
+    {"scope", host::RunScope},
 };
 
 }  // namespace

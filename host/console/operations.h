@@ -11,5 +11,7 @@ void RunTransformDialog(const OperationRequest& request, OperationLink& link);
 void RunTechnolScreen(const OperationRequest& request, OperationLink& link);
 void RunShowIso(const OperationRequest& request, OperationLink& link);
 void RunNcView(const OperationRequest& request, OperationLink& link);
+// Timed screens (host/console/timed_screen.h).
+void RunScope(const OperationRequest& request, OperationLink& link);
 
 }  // namespace host
