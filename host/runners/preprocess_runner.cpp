@@ -1,6 +1,7 @@
 #include "host/runners/preprocess_runner.h"
 
 #include "host/runners/drawing_library.h"
+#include "host/services/dispatch.h"
 #include "host/services/tick_clock.h"
 
 namespace host {
@@ -144,9 +145,10 @@ PreprocessRun PreprocessRunner::Run(const KeySource& next_keys) {
       if (keys.front() == kEnterKey) input_awaited_ = false;
       keys.pop_front();
     }
-    uint64_t before = MonotonicMicroseconds();
+    uint64_t before = MonotonicMicroseconds(), calls_before = DispatchCount();
     uint32_t r = Cont();
     run.slice_us.push_back(static_cast<uint32_t>(MonotonicMicroseconds() - before));
+    run.most_calls = std::max(run.most_calls, DispatchCount() - calls_before);
     ++run.cont_calls;
     if (r == 2) {
       run.end = error_.empty() ? PreprocessEnd::kComplete : PreprocessEnd::kHalted;

@@ -38,6 +38,7 @@ struct PreprocessRun {
   uint32_t cont_calls = 0;
   uint32_t inputs = 0;
   std::vector<uint32_t> slice_us;  // duration of each PreprocessCont call
+  uint64_t most_calls = 0;         // the most host service calls of one PreprocessCont
 };
 
 // Keys that type `answer` into an input: digits as they are, "." as key

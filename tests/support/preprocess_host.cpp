@@ -62,6 +62,7 @@ Translation PreprocessHost::Translate(const std::string& name,
   box_.files().ClearFaults();
   t.end = run.end;
   t.cont_calls = run.cont_calls;
+  t.most_calls = run.most_calls;
   t.key_flag_after = runner.info().key_waiting;
   t.status = host::ZorvToUtf8(runner.status_line());
   t.error = host::ZorvToUtf8(runner.error_line());
