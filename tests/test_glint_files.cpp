@@ -120,7 +120,8 @@ TEST(GlintSettingsFile, SavedSettingsReadBackAndColoursStayInThePalette) {
 
 // Every file-service call of a save and of an export fails in turn, by
 // status and by a failed dispatch: the old file stays byte for byte, no
-// temporary file is left and the failure is shown.
+// temporary file is left and the failure is shown, its box left standing over
+// the view without a restart.
 TEST(GlintFileFaults, EveryCallOfSaveAndExportFailing) {
   struct Operation {
     uint8_t key;
@@ -130,6 +131,13 @@ TEST(GlintFileFaults, EveryCallOfSaveAndExportFailing) {
   const int slots[] = {kFspOpen, kFspWrite, kFspClose, kFspRename, kFspDelete};
   std::string old_settings = Block(Sample());
   for (const Operation& op : operations) {
+    // What a failure leaves on the screen: whether its box was the last
+    // thing drawn, the shift afterwards, and the calls of the next idle step.
+    struct Screen {
+      bool box_last = false;
+      uint32_t shift = 0;
+      size_t idle_calls = 0;
+    } screen;
     auto run = [&](auto arm, std::string* file, std::vector<std::string>* texts,
                    std::vector<std::string>* strays, int* handles, int counts[14]) {
       testing_support::ScopeHost host(100);
@@ -140,6 +148,7 @@ TEST(GlintFileFaults, EveryCallOfSaveAndExportFailing) {
       ScopeInit(&s);
       ScopePrefix(&s, &host.record);
       s.settings.time_base = 50;  // differs from the file's
+      s.shift = 7;                // a view shifted back
       int before[14];
       for (int slot = 0; slot < 14; ++slot) before[slot] = host.box.files().calls(slot);
       arm(host.box.files());
@@ -148,6 +157,12 @@ TEST(GlintFileFaults, EveryCallOfSaveAndExportFailing) {
       ScopeData(&s, &host.record);
       *file = host.box.Read(op.file);
       *texts = host.Texts();
+      screen.box_last = !host.calls().empty() && host.calls().back().text == op.failure;
+      screen.shift = s.shift;
+      host.Clear();
+      host.record.key = 0;
+      ScopeData(&s, &host.record);
+      screen.idle_calls = host.calls().size();
       *strays = Strays(host);
       *handles = host.box.files().open_handles();
       for (int slot = 0; slot < 14; ++slot) counts[slot] = host.box.files().calls(slot) - before[slot];
@@ -174,6 +189,11 @@ TEST(GlintFileFaults, EveryCallOfSaveAndExportFailing) {
           EXPECT_EQ(file, old);
           EXPECT_TRUE(strays.empty()) << strays.front();
           EXPECT_NE(std::find(texts.begin(), texts.end(), op.failure), texts.end());
+          // No restart: the box stays over the view as it was, shift kept,
+          // until a key redraws the view.
+          EXPECT_TRUE(screen.box_last);
+          EXPECT_EQ(screen.shift, 7u);
+          EXPECT_EQ(screen.idle_calls, 0u);
           // A close the host refused leaves its handle with the host.
           EXPECT_EQ(handles, slot == kFspClose ? 1 : 0);
         }
