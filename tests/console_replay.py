@@ -46,6 +46,10 @@ ROWS = [
     ("scope-stopped", "scope", {}, ["tb+", 0.3, "select", "auto", 0.2, "back", "scale+"], "running"),
     ("scope-run-stop", "scope", {"--sweep": "1", "--rows": "2000"}, ["run", 0.5, "tb-", 0.3, "stop"], "running"),
     ("scope-running", "scope", {"--layout": "L"}, ["run", 0.4], "running"),
+    # The CAN monitor on its own clock: the log arriving between keys, a
+    # packet composed in the "New packet" dialog.
+    ("canview-scroll", "canview", {"--size": "640x480"}, [0.3, "down", "down", 0.2, "pane", "down", 0.3], "running"),
+    ("canview-new", "canview", {"--fast": "1"}, ["new", "type:1", "type:A", "type:5", "down", "type:3", 0.2, "enter"], "running"),
 ]
 
 

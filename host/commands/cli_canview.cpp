@@ -18,7 +18,7 @@
 
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
-#include "host/runners/can_view_runner.h"
+#include "host/runners/can_view_session.h"
 #include "host/services/sandbox_folder.h"
 
 namespace host {
@@ -26,29 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kStepMs = 2;               // CanData every 2 ms
-constexpr uint32_t kTicksPerMs = 1000;        // a 1 MHz counter
 constexpr uint32_t kMaxRunMs = 3600000;
-
-const KeyTable kCanKeys = {{
-    {"up", 1, 1, "cursor up (in a dialog: the previous field)", ""},
-    {"down", 1, 3, "cursor down (in a dialog: the next field)", ""},
-    {"pgdn", 1, 2, "a page down", ""},
-    {"pgup", 1, 4, "a page up", ""},
-    {"home", 1, 6, "the first line", ""},
-    {"end", 1, 8, "the last line", ""},
-    {"swap", 1, 32, "swap mode on or off (the packet travels with the cursor)", ""},
-    {"delete", 1, 46, "delete the line under the cursor (in a dialog field: the last character)", ""},
-    {"resend", 1, 255, "send the packet under the cursor again", ""},
-    {"enter", 1, 255, "press the focused dialog button (on a field: the next one)", ""},
-    {"pane", 70, 0, "the other pane", ""},
-    {"new", 71, 0, "the \"New packet\" dialog", ""},
-    {"settings", 72, 0, "the \"Settings\" dialog", ""},
-    {"record", 73, 0, "start recording into the file", ""},
-    {"stop", 74, 0, "stop recording", ""},
-    {"open", 75, 0, "open the channel (capture on)", ""},
-    {"close", 76, 0, "close the channel (capture off)", ""},
-}, false};
 
 std::string HexNumber(const std::string& value) {
   char* end = nullptr;
@@ -57,8 +35,7 @@ std::string HexNumber(const std::string& value) {
 }
 
 struct Source {
-  int channel = 1;
-  std::vector<CanLogFrame> frames;
+  CanViewSource source;
   CanLogCounts skipped;
 };
 
@@ -66,11 +43,11 @@ Source ReadSource(const std::string& value) {
   Source s;
   std::string path = value;
   if (value.size() > 2 && (value[0] == '1' || value[0] == '2') && value[1] == ':') {
-    s.channel = value[0] - '0';
+    s.source.channel = value[0] - '0';
     path = value.substr(2);
   }
   std::string text = ReadInputFile(path, kMaxCanLogBytes);
-  std::string error = ParseCanLog(text, &s.frames, &s.skipped);
+  std::string error = ParseCanLog(text, &s.source.frames, &s.skipped);
   if (!error.empty()) throw UsageError("--log: " + path + ": " + error);
   return s;
 }
@@ -78,57 +55,28 @@ Source ReadSource(const std::string& value) {
 int CanView(const ParsedArgs& args) {
   std::vector<Source> sources;
   for (const std::string& value : args.All("--log")) sources.push_back(ReadSource(value));
-  if (sources.size() == 2 && sources[0].channel == sources[1].channel)
-    throw UsageError("--log: two logs for channel " + std::to_string(sources[0].channel));
-  CanViewOptions options;
-  options.r766 = static_cast<uint32_t>(strtoul(args.Text("--r766").c_str(), nullptr, 16));
-  options.language = static_cast<uint32_t>(args.Int("--lang"));
+  if (sources.size() == 2 && sources[0].source.channel == sources[1].source.channel)
+    throw UsageError("--log: two logs for channel " + std::to_string(sources[0].source.channel));
+  CanViewSettings settings;
+  for (const Source& s : sources) settings.sources.push_back(s.source);
+  settings.options.r766 = static_cast<uint32_t>(strtoul(args.Text("--r766").c_str(), nullptr, 16));
+  settings.options.language = static_cast<uint32_t>(args.Int("--lang"));
   ScreenSize size = args.Size("--size");
-  options.right = size.width - 1;
-  options.bottom = size.height - 1;
+  settings.options.right = size.width - 1;
+  settings.options.bottom = size.height - 1;
+  settings.paced = !args.Has("--fast");
+  settings.mailbox_delay_ms = static_cast<uint32_t>(args.Int("--mailbox-delay"));
   uint32_t run_ms = static_cast<uint32_t>(args.Int("--for"));
 
   SandboxFolder folder("canview");
-  std::string system = folder.MakeDir("c/system");
-  FileServices files(folder.root());
-  Screen screen(size.width, size.height);
-  volatile uint32_t ticks = 0;
-  CanViewRunner runner(files, screen, &ticks, kTicksPerMs * 1000);
-  runner.graphics().recorder().Enable(false);
+  CanViewSession session(folder.root(), size.width, size.height);
   std::string error;
-  if (!runner.Load(options, &error)) throw HostError(error);
-  CanBus& bus = runner.bus();
-  for (Source& s : sources) bus.SetSource(s.channel, s.frames);
-  bus.SetPaced(!args.Has("--fast"));
-  bus.SetMailboxDelay(static_cast<uint32_t>(args.Int("--mailbox-delay")));
+  if (!session.Open(settings, &error)) throw HostError(error);
+  for (const KeyStep& step : args.Keys("--keys")) session.Step(step);
+  session.Run(run_ms);
+  session.Run(kCanSettleMs);
 
-  uint32_t now = 0;
-  auto run = [&](uint32_t ms) {
-    for (uint32_t end = now + ms; now < end; now += kStepMs) {
-      ticks = now * kTicksPerMs;
-      bus.Step(now);
-      runner.Data();
-      runner.Cont();
-    }
-    ticks = now * kTicksPerMs;
-  };
-  bus.Start(now);
-  runner.Data();
-  runner.Start();
-  for (const KeyStep& step : args.Keys("--keys")) {
-    if (step.kind == KeyStep::kWait) {
-      run(step.wait_ms);
-    } else if (step.kind == KeyStep::kType) {
-      for (char c : step.text) runner.Cont(1, static_cast<uint8_t>(c == '.' ? 0x2B : c));  // '.' is the panel's 0x2B
-    } else if (step.kind == KeyStep::kKey) {
-      runner.Cont(static_cast<uint8_t>(step.code), static_cast<uint8_t>(step.character));
-      run(kStepMs);
-    }
-  }
-  run(run_ms);
-  // The last pane drawn and the other one, so the picture shows both.
-  for (int k = 0; k < 2; ++k) run(102);
-
+  const CanBus& bus = session.runner().bus();
   for (int channel = 1; channel <= 2; ++channel) {
     if (bus.delivered(channel) + bus.pending(channel) + bus.sent(channel).size() == 0) continue;
     printf("channel %d: %zu frames delivered, %zu pending, held back %u times, %zu sent\n", channel,
@@ -136,7 +84,7 @@ int CanView(const ParsedArgs& args) {
   }
   for (const Source& s : sources)
     if (s.skipped.extended + s.skipped.remote + s.skipped.fd > 0)
-      printf("channel %d log: skipped %u extended, %u remote, %u FD frames\n", s.channel, s.skipped.extended,
+      printf("channel %d log: skipped %u extended, %u remote, %u FD frames\n", s.source.channel, s.skipped.extended,
              s.skipped.remote, s.skipped.fd);
   if (args.Has("--sent")) {
     std::ofstream out(args.Text("--sent"), std::ios::binary);
@@ -146,12 +94,12 @@ int CanView(const ParsedArgs& args) {
   }
   if (args.Has("--packets")) {
     std::string recorded;
-    for (const auto& entry : fs::directory_iterator(system))
+    for (const auto& entry : fs::directory_iterator(session.system_folder()))
       if (entry.is_regular_file()) recorded = entry.path().string();
     if (recorded.empty()) throw HostError("--packets: the library recorded no file");
     CopyToOutput(recorded, args.Text("--packets"));
   }
-  if (!screen.WritePng(args.Text("--png"), &error)) throw HostError(error);
+  if (!session.screen().WritePng(args.Text("--png"), &error)) throw HostError(error);
   return kExitOk;
 }
 
@@ -159,7 +107,7 @@ CommandRegistration canview_command({"canview", "runs Anvil's CAN bus monitor ov
     Text("--log", "[2:]FILE", "a candump -l log replayed on channel 1 (2: channel 2)").Repeatable(),
     Text("--png", "FILE", "the picture of the screen at the end").Required(),
     Text("--r766", "HEX", "word 766 of the state record, the monitor's mode", "1110000").Checked(HexNumber, "hexadecimal"),
-    KeysOption("--keys", kCanKeys, "keys pressed, one CanViewCont each; wait MS runs the bus"),
+    KeysOption("--keys", kCanViewKeys, "keys pressed, one CanViewCont each; wait MS runs the bus"),
     Int("--for", 0, kMaxRunMs, "1000", "milliseconds the bus runs after the keys"),
     Flag("--fast", "every frame as soon as its ring has room (time stamps as recorded)"),
     Int("--mailbox-delay", 0, 10000, "2", "milliseconds before the host takes a full mailbox"),

@@ -21,7 +21,8 @@ namespace host {
 class OperationLink;
 
 struct OperationOption {
-  // kFixed: always given with its default, not offered on the page.
+  // kFixed: always given with its default (a flag when that is empty),
+  // not offered on the page.
   enum Kind { kFile, kChoice, kNumber, kFlag, kFixed };
   std::string name;   // the batch command's option ("--type"), or its positional ("PROGRAM")
   std::string label;  // what the page shows

@@ -70,6 +70,24 @@ const std::vector<KeyBinding> kScopeConsoleKeys = {
     {"+", "Scale +", "scale+", 21},
 };
 
+// The CAN monitor's keys: cursor keys, Insert for swap mode, the soft
+// keys on F1 to F7, and the digits and hex letters its dialogs type.
+std::vector<KeyBinding> CanViewKeys() {
+  std::vector<KeyBinding> keys = {
+      {"ArrowUp", "up", "up", 1},          {"ArrowDown", "down", "down", 3},   {"PageDown", "page down", "pgdn", 2},
+      {"PageUp", "page up", "pgup", 4},    {"Home", "first line", "home", 6},  {"End", "last line", "end", 8},
+      {"Insert", "swap mode", "swap", 32}, {"Delete", "delete", "delete", 46}, {"Enter", "enter / resend", "enter", 255},
+      {"F1", "other pane", "pane", 200},   {"F2", "New packet", "new", 201},   {"F3", "Settings", "settings", 202},
+      {"F4", "record", "record", 203},     {"F5", "stop recording", "stop", 204}, {"F6", "open channel", "open", 205},
+      {"F7", "close channel", "close", 206},
+  };
+  for (char c : std::string("0123456789ABCDEF")) {
+    const std::string key(1, static_cast<char>(tolower(c)));
+    keys.push_back({key, std::string(1, c), "type:" + std::string(1, c), c});
+  }
+  return keys;
+}
+
 const std::vector<Operation> kOperations = {
     {"view", "Program view (Kerf format)", "view", kViewOptions, kViewKeys, "--parts", true},
     {"iso-view", "ISO program view", "view", With(kViewOptions, {"--iso", "", OperationOption::kFixed, "", {}, 0, 0}),
@@ -105,6 +123,13 @@ const std::vector<Operation> kOperations = {
       {"--sweep", "sweep restarts", OperationOption::kFlag, "", {}, 0, 0},
       {"--trigger-wait", "wait for the trigger", OperationOption::kFlag, "", {}, 0, 0}},
      kScopeConsoleKeys, "--keys", false},
+    {"canview", "CAN bus monitor (Anvil)", "canview",
+     {{"--log", "candump log (channel 1)", OperationOption::kFile, "can_bus.log", {}, 0, 0},
+      {"--size", "screen", OperationOption::kChoice, "800x600", {"800x600", "640x480", "1024x768"}, 0, 0},
+      {"--fast", "no pacing", OperationOption::kFlag, "", {}, 0, 0},
+      {"--mailbox-delay", "mailbox delay (ms)", OperationOption::kNumber, "2", {}, 0, 10000},
+      {"--for", "", OperationOption::kFixed, "0", {}, 0, 0}},
+     CanViewKeys(), "--keys", false},
 };
 
 bool WholeNumber(const std::string& text, int min, int max, int* value) {
@@ -200,7 +225,8 @@ std::string BatchCommandLine(const Operation& operation, const OptionValues& sho
     auto it = shown.find(o.name);
     if (it == shown.end()) continue;
     if (o.name[0] != '-') line += " " + Quoted(it->second);
-    else if (o.kind == OperationOption::kFlag || o.kind == OperationOption::kFixed) line += " " + o.name;
+    else if (o.kind == OperationOption::kFlag || (o.kind == OperationOption::kFixed && it->second.empty()))
+      line += " " + o.name;
     else line += " " + o.name + " " + Quoted(it->second);
   }
   auto lang = shown.find("--lang");

@@ -30,6 +30,7 @@ const Runner kRunners[] = {
     {"showiso", host::RunShowIso},
     {"ncview", host::RunNcView},
     {"scope", host::RunScope},
+    {"canview", host::RunCanView},
 };
 
 }  // namespace

@@ -13,5 +13,6 @@ void RunShowIso(const OperationRequest& request, OperationLink& link);
 void RunNcView(const OperationRequest& request, OperationLink& link);
 // Timed screens (host/console/timed_screen.h).
 void RunScope(const OperationRequest& request, OperationLink& link);
+void RunCanView(const OperationRequest& request, OperationLink& link);
 
 }  // namespace host
