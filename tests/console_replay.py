@@ -50,6 +50,21 @@ ROWS = [
     # packet composed in the "New packet" dialog.
     ("canview-scroll", "canview", {"--size": "640x480"}, [0.3, "down", "down", 0.2, "pane", "down", 0.3], "running"),
     ("canview-new", "canview", {"--fast": "1"}, ["new", "type:1", "type:A", "type:5", "down", "type:3", 0.2, "enter"], "running"),
+    # libVitals: the panel's calls on its own cycle; the event log and the
+    # screens called every cycle and with each key, on the operation's
+    # clock (a pause is calls without a key).
+    ("vitals-panel", "vitals-panel", {"--machine": "F", "--calls": "230"}, [], "finished"),
+    ("vitals-events", "vitals-events", {"--ring": "events.txt", "--critical": "1", "--layout": "L"},
+     ["live", 0.3, "back", "filter", "filter", "export"], "running"),
+    ("vitals-slm", "vitals", {"SCREEN": "slm", "--layout": "P"}, ["1", 0.25, "2", "1"], "running"),
+    ("vitals-leds", "vitals", {"SCREEN": "leds", "--leds": "165", "--labelled": "1"}, ["0"], "running"),
+    # Each key held for one call, let go by the next one without a key.
+    ("vitals-keyboard", "vitals-keyboard", {"--type": "M"}, ["4", "10", 0.25, "11", "11", 0.3], "running"),
+    # Anvil's CAN peripherals: an SDO read typed and sent, answered by the
+    # simulated driver on the next call.
+    ("can-periph-sdo", "can-periph", {"--nodes": "3,2"},
+     ["node", "6", "4", "next", "2", "4", "5", "7", "6", "next", "1", "send", 0.3], "running"),
+    ("led-window", "led", {"--corr": "-8", "--transform": "A"}, [], "finished"),
 ]
 
 

@@ -12,11 +12,13 @@
 #include "host/console/console_safety.h"
 #include "host/console/key_recorder.h"
 #include "host/console/operation.h"
+#include "host/runners/can_periph_session.h"
 #include "host/runners/dialog_runner.h"
 #include "host/runners/can_view_session.h"
 #include "host/runners/nc_view_runner.h"
 #include "host/runners/scope_script.h"
 #include "host/runners/technol_session.h"
+#include "host/runners/vitals_session.h"
 
 namespace fs = std::filesystem;
 
@@ -183,8 +185,9 @@ TEST(ConsoleRecorder, TimedScreensRecordTheirOwnWaits) {
 TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
   const std::map<std::string, const host::KeyTable*> tables = {
       {"transform-dialog", &host::kDialogKeys}, {"technol", &host::kTechnolKeys}, {"ncview", &host::kNcKeys},
-      {"scope", &host::kScopeKeys}, {"canview", &host::kCanViewKeys}};
-  const std::set<std::string> by_word = {"scope", "canview"};
+      {"scope", &host::kScopeKeys}, {"canview", &host::kCanViewKeys}, {"vitals-events", &host::kVitalsKeys},
+      {"vitals", &host::kVitalsKeys}, {"vitals-keyboard", &host::kVitalsKeys}, {"can-periph", &host::kCanPeriphActions}};
+  const std::set<std::string> by_word = {"scope", "canview", "vitals-events", "vitals", "vitals-keyboard", "can-periph"};
   for (const host::Operation& operation : host::ConsoleOperations()) {
     if (operation.replay_count || operation.replay_option.empty()) continue;
     ASSERT_EQ(tables.count(operation.id), 1u) << operation.id << ": which key table replays it?";
@@ -247,6 +250,27 @@ TEST_F(ConsoleSandbox, OptionValuesAreCheckedAndReplayedAsABatchCommand) {
   ASSERT_EQ(host::CheckOptionValues(*contour, box_, {{"PROGRAM", "programs/p.knf"}, {"--large", "1"}}, 9, &values, &shown), "");
   EXPECT_EQ(host::BatchCommandLine(*contour, shown, "", "OUT.png"),
             "hostsim showiso programs/p.knf --kind 0 --large --axes XY --label left --lang 9 --png OUT.png");
+  // A range below zero takes a sign; a fixed screen name goes first.
+  const struct {
+    const char* operation;
+    std::map<std::string, std::string> given;
+    std::string replayed;  // "" when refused
+  } more[] = {
+      {"led", {{"--corr", "-80000000"}}, "hostsim led --corr -80000000 --transform off --lang 9 --png OUT.png"},
+      {"led", {{"--corr", "-80000001"}}, ""},
+      {"led", {{"--corr", "--8"}}, ""},
+      {"led", {{"--corr", "-"}}, ""},
+      {"vitals-panel", {{"--calls", "22"}}, "hostsim vitals panel --machine P --calls 22 --lang 9 --png OUT.png"},
+      {"vitals-panel", {{"SCREEN", "events"}}, ""},
+      {"vitals", {{"SCREEN", "keyboard"}}, ""},
+  };
+  for (const auto& row : more) {
+    const std::string reason = host::CheckOptionValues(*host::FindOperation(row.operation), box_, row.given, 9, &values, &shown);
+    EXPECT_EQ(reason.empty(), !row.replayed.empty()) << row.operation << ": " << reason;
+    if (reason.empty()) {
+      EXPECT_EQ(host::BatchCommandLine(*host::FindOperation(row.operation), shown, "", "OUT.png"), row.replayed);
+    }
+  }
 }
 
 TEST(ConsoleJson, TextsReachThePageIntact) {

@@ -12,7 +12,6 @@
 namespace host {
 namespace {
 
-constexpr uint8_t kActionKey = CanPeriphSession::kDialogAction;
 const char kActionNames[] = "type node send next previous sign clear";
 
 int CanPeriph(const ParsedArgs& args) {
@@ -35,15 +34,7 @@ int CanPeriph(const ParsedArgs& args) {
     for (const SdoExchange& x : exchanges) printf("%s\n", x.Describe().c_str());
   };
   print(session.Open(layout));
-  for (const KeyStep& step : args.Keys("--actions")) {
-    if (step.kind == KeyStep::kKey) {
-      print(session.Data(static_cast<uint8_t>(step.code), static_cast<uint8_t>(step.character)));
-    } else if (step.kind == KeyStep::kType) {
-      for (char c : step.text) print(session.Data(kActionKey, static_cast<uint8_t>(c)));
-    } else if (step.kind == KeyStep::kWait) {
-      for (uint32_t ms = 0; ms < step.wait_ms; ms += CanPeriphSession::kCycleMs) print(session.Data());
-    }
-  }
+  for (const KeyStep& step : args.Keys("--actions")) print(session.Step(step));
   print(session.Data());
   if (!session.screen().WritePng(args.Text("--png"), &error)) throw HostError(error);
   return kExitOk;

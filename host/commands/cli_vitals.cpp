@@ -42,15 +42,14 @@ void WritePng(const Screen& screen, const std::string& path) {
   if (!screen.WritePng(path, &why)) throw HostError(why);
 }
 
-// The periodic calls a key script's steps stand for: a key one call with
-// it, `wait MS` one call without a key per started cycle, `png FILE` the
-// screen as it is then.
-void RunSteps(const std::vector<KeyStep>& steps, VitalsSession& session, const std::function<void(int)>& key) {
+// A key script's steps as the session takes them; `png FILE` writes the
+// screen as it is then. `key` is told of each key after its call.
+void RunSteps(const std::vector<KeyStep>& steps, VitalsSession& session,
+              const std::function<void(int)>& key = nullptr) {
   for (const KeyStep& step : steps) {
     if (step.kind == KeyStep::kAction) WritePng(session.screen(), step.argument);
-    else if (step.kind == KeyStep::kKey) key(step.code);
-    else if (step.kind == KeyStep::kWait)
-      for (uint32_t ms = 0; ms < step.wait_ms; ms += VitalsSession::kCycleMs) session.Idle();
+    session.Step(step);
+    if (step.kind == KeyStep::kKey && key) key(step.code);
   }
 }
 
@@ -80,7 +79,6 @@ int Events(const ParsedArgs& args, VitalsSession& session) {
     keys.push_back(live);
   }
   RunSteps(keys, session, [&](int code) {
-    session.Key(code);
     if (code == kEventKeyExport) check("export (key 5)", runner.events().result);
   });
   std::string directory = args.Text("--export");
@@ -112,7 +110,7 @@ int Screens(const ParsedArgs& args, VitalsSession& session) {
   if (!held.empty()) {
     for (const HeldKeys& step : held) session.Held(step);
   } else if (args.Has("--keys")) {
-    RunSteps(args.Keys("--keys"), session, [&](int code) { session.Key(code); });
+    RunSteps(args.Keys("--keys"), session);
   } else {
     session.Idle();
   }

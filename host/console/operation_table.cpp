@@ -5,6 +5,7 @@
 
 #include "host/console/console_safety.h"
 #include "host/console/operation.h"
+#include "vitals/keyboard_maps.h"
 
 namespace host {
 namespace {
@@ -69,6 +70,37 @@ const std::vector<KeyBinding> kScopeConsoleKeys = {
     {"PageUp", "Time base +", "tb+", 23}, {"-", "Scale -", "scale-", 20},
     {"+", "Scale +", "scale+", 21},
 };
+// libVitals' screens, Anvil's CAN peripherals and libMosaic's LED window.
+const OperationOption kVitalsLayout = {
+    "--layout", "layout (C whole, L left half, P right half)", OperationOption::kChoice, "C", {"C", "L", "P"}, 0, 0};
+
+// The keyboard test holds the panel's key of the same label: "1" is key 0,
+// "A" key 10 (the first keys of every panel type).
+std::vector<KeyBinding> KeyboardTestKeys() {
+  std::vector<KeyBinding> keys;
+  for (int k = 0; k < kKeyLabelCount; ++k) {
+    const std::string label(1, kKeyLabels[k]);
+    keys.push_back({label, label, std::to_string(k), k});
+    if (isupper(static_cast<unsigned char>(kKeyLabels[k])))
+      keys.push_back({std::string(1, static_cast<char>(tolower(kKeyLabels[k]))), label, std::to_string(k), k});
+  }
+  return keys;
+}
+
+// The peripheral screen's actions and the SDO dialog's keys; digits are
+// typed into the dialog. The operation replays the words; the codes (the
+// dialog's key byte, actions from 128 on) only tell the keys apart.
+std::vector<KeyBinding> CanPeriphKeys() {
+  std::vector<KeyBinding> keys = {
+      {"t", "next type", "type", 128 + 2},   {"n", "next node", "node", 128 + 3},
+      {"Enter", "send", "send", 128 + 5},    {"ArrowDown", "next field", "next", 1},
+      {"Tab", "next field", "next", 1},                       {"ArrowUp", "previous field", "previous", 2},
+      {"-", "sign", "sign", 63},                              {"Delete", "clear", "clear", 46},
+      {"Backspace", "clear", "clear", 46},
+  };
+  for (char c = '0'; c <= '9'; ++c) keys.push_back({std::string(1, c), std::string(1, c), std::string(1, c), c});
+  return keys;
+}
 
 // The CAN monitor's keys: cursor keys, Insert for swap mode, the soft
 // keys on F1 to F7, and the digits and hex letters its dialogs type.
@@ -130,13 +162,52 @@ const std::vector<Operation> kOperations = {
       {"--mailbox-delay", "mailbox delay (ms)", OperationOption::kNumber, "2", {}, 0, 10000},
       {"--for", "", OperationOption::kFixed, "0", {}, 0, 0}},
      CanViewKeys(), "--keys", false},
+    {"vitals-panel", "System-information panel (libVitals)", "vitals",
+     {{"SCREEN", "", OperationOption::kFixed, "panel", {}, 0, 0},
+      {"--machine", "machine type", OperationOption::kChoice, "P", {"P", "F"}, 0, 0},
+      {"--variant", "second-spindle variant", OperationOption::kFlag, "", {}, 0, 0},
+      {"--calls", "DATA_VITALS calls", OperationOption::kNumber, "400", {}, 0, 100000}},
+     {}, "", false},
+    {"vitals-events", "Event log (libVitals)", "vitals",
+     {{"SCREEN", "", OperationOption::kFixed, "events", {}, 0, 0},
+      {"--ring", "event ring", OperationOption::kFile, "events.txt", {}, 0, 0},
+      {"--wrapped", "the ring has gone round", OperationOption::kFlag, "", {}, 0, 0},
+      {"--critical", "write the critical events first", OperationOption::kFlag, "", {}, 0, 0}, kVitalsLayout},
+     {{"Enter", "START / STOP", "live", 1}, {"PageDown", "page forward", "forward", 2},
+      {"PageUp", "page back", "back", 3}, {"f", "next filter", "filter", 4}, {"e", "write EVENTS.TXT", "export", 5}},
+     "--keys", false},
+    {"vitals", "Diagnostics screens (libVitals)", "vitals",
+     {{"SCREEN", "screen", OperationOption::kChoice, "inputs",
+       {"inputs", "outputs", "iopan", "dgnpan", "pb1", "pb2", "bz1", "bz2", "leds", "slm", "servo", "ecc", "trans",
+        "nkor", "su4"}, 0, 0},
+      kVitalsLayout,
+      {"--leds", "LED byte (leds)", OperationOption::kNumber, "90", {}, 0, 255},
+      {"--labelled", "labelled LED strip (leds)", OperationOption::kFlag, "", {}, 0, 0}},
+     {{" ", "call without a key", "0", 0}, {"ArrowDown", "next channel (slm)", "1", 1},
+      {"Tab", "other parameter set (slm)", "2", 2}},
+     "--keys", false},
+    {"vitals-keyboard", "Keyboard test (libVitals)", "vitals",
+     {{"SCREEN", "", OperationOption::kFixed, "keyboard", {}, 0, 0},
+      {"--type", "keyboard type", OperationOption::kChoice, "D", {"D", "F", "G", "H", "M", "R"}, 0, 0}, kVitalsLayout},
+     KeyboardTestKeys(), "--keys", false},
+    {"can-periph", "CAN peripherals (Anvil)", "can-periph",
+     {{"--layout", "layout (C whole, L left half, P right half)", OperationOption::kChoice, "C", {"C", "L", "P"}, 0, 0},
+      {"--nodes", "modules,keyboards", OperationOption::kChoice, "3,2", {"3,2", "1,1", "8,4", "0,0"}, 0, 0}},
+     CanPeriphKeys(), "--actions", false},
+    {"led", "LED status window (libMosaic)", "led",
+     {{"--corr", "second height correction (1/8 um)", OperationOption::kNumber, "0", {}, -80000000, 80000000},
+      {"--transform", "transformation", OperationOption::kChoice, "off", {"off", "A", "B"}, 0, 0}},
+     {}, "", false},
 };
 
+// Digits, with a leading minus where the range holds negative numbers.
 bool WholeNumber(const std::string& text, int min, int max, int* value) {
-  if (text.empty() || text.size() > 9) return false;
-  for (char c : text)
+  const bool negative = min < 0 && !text.empty() && text[0] == '-';
+  const std::string digits = negative ? text.substr(1) : text;
+  if (digits.empty() || digits.size() > 9) return false;
+  for (char c : digits)
     if (!isdigit(static_cast<unsigned char>(c))) return false;
-  *value = std::stoi(text);
+  *value = negative ? -std::stoi(digits) : std::stoi(digits);
   return *value >= min && *value <= max;
 }
 

@@ -31,6 +31,12 @@ const Runner kRunners[] = {
     {"ncview", host::RunNcView},
     {"scope", host::RunScope},
     {"canview", host::RunCanView},
+    {"vitals-panel", host::RunVitalsPanel},
+    {"vitals-events", host::RunVitalsEvents},
+    {"vitals", host::RunVitalsScreen},
+    {"vitals-keyboard", host::RunVitalsScreen},
+    {"can-periph", host::RunCanPeriph},
+    {"led", host::RunLedWindow},
 };
 
 }  // namespace

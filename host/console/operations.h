@@ -15,4 +15,11 @@ void RunNcView(const OperationRequest& request, OperationLink& link);
 void RunScope(const OperationRequest& request, OperationLink& link);
 void RunCanView(const OperationRequest& request, OperationLink& link);
 
+// libVitals, Anvil's CAN peripherals, libMosaic's LED window.
+void RunVitalsPanel(const OperationRequest& request, OperationLink& link);
+void RunVitalsEvents(const OperationRequest& request, OperationLink& link);
+void RunVitalsScreen(const OperationRequest& request, OperationLink& link);
+void RunCanPeriph(const OperationRequest& request, OperationLink& link);
+void RunLedWindow(const OperationRequest& request, OperationLink& link);
+
 }  // namespace host

@@ -36,4 +36,17 @@ std::vector<SdoExchange> CanPeriphSession::Data(uint8_t action, uint8_t key) {
   return runner_.nodes().Step();
 }
 
+std::vector<SdoExchange> CanPeriphSession::Step(const KeyStep& step) {
+  std::vector<SdoExchange> answered;
+  auto call = [&](uint8_t action, uint8_t key) {
+    for (const SdoExchange& x : Data(action, key)) answered.push_back(x);
+  };
+  if (step.kind == KeyStep::kKey) call(static_cast<uint8_t>(step.code), static_cast<uint8_t>(step.character));
+  if (step.kind == KeyStep::kType)
+    for (char c : step.text) call(kDialogAction, static_cast<uint8_t>(c));
+  if (step.kind == KeyStep::kWait)
+    for (uint32_t ms = 0; ms < step.wait_ms; ms += kCycleMs) call(0, 0);
+  return answered;
+}
+
 }  // namespace host

@@ -39,6 +39,10 @@ class CanPeriphSession {
   // One DATA_IO8 with the action (0: none) and the dialog's key byte, then
   // the driver's turn; the exchanges it answered.
   std::vector<SdoExchange> Data(uint8_t action = 0, uint8_t key = 0);
+  // A step of an action script (kCanPeriphActions): an action one call,
+  // typed digits one dialog call each, `wait MS` one call without an
+  // action per cycle begun; the exchanges answered meanwhile.
+  std::vector<SdoExchange> Step(const KeyStep& step);
   Screen& screen() { return screen_; }
 
  private:

@@ -102,6 +102,12 @@ void VitalsSession::Key(int code) {
   else screens_.Data(code);
 }
 
+void VitalsSession::Step(const KeyStep& step) {
+  if (step.kind == KeyStep::kKey) Key(step.code);
+  if (step.kind == KeyStep::kWait)
+    for (uint32_t ms = 0; ms < step.wait_ms; ms += kCycleMs) Idle();
+}
+
 void VitalsSession::Held(const HeldKeys& keys) {
   ++calls_;
   screens_.Cont(keys);

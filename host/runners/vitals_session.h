@@ -70,6 +70,9 @@ class VitalsSession {
   void Key(int code);
   // The keyboard test: one CONT_TESTTLAC with these keys held.
   void Held(const HeldKeys& keys);
+  // A step of a key script (kVitalsKeys): a key one call with it, `wait
+  // MS` one call without a key per cycle begun. Others call nothing.
+  void Step(const KeyStep& step);
 
   int calls() const { return calls_; }
   // The event log: the events of the ring file.
