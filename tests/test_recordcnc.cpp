@@ -380,6 +380,16 @@ TEST(CncStateLoading, IsoProgramsFillTheTable) {
   EXPECT_EQ(cnc.extent_2[0], 6 * 8000);
   EXPECT_EQ(cnc.extent_1[1], 0);
 
+  // A translated program: its message section (texts that look like blocks
+  // included), R assignments, echoes in double quotes and the closing "*"
+  // add no block.
+  ASSERT_TRUE(cnc.LoadIsoProgram("{\r\nMSG(THIS)\r\n}\r\n$MSGBEGIN 01\r\n&1\r\nX500 Y500\r\n%2\r\n&2\r\n\r\n"
+                                 "\r\n$MSGEND\r\n%1\r\nN1 G26 R5=51000000\r\nN2 G23\r\nN3 G1 X2 Y1  \"G1X2Y1\r\n"
+                                 "N4 G35\r\n\r\n*\r\n", "p.nc", &error)) << error;
+  ASSERT_EQ(cnc.count_b, 2u);
+  EXPECT_EQ(cnc.entry(1).end[0], 2 * 8000);
+  EXPECT_EQ(cnc.extent_2[0], 2 * 8000) << "nothing of the messages in the extents";
+
   struct Bad {
     const char* text;
     const char* error;
@@ -391,6 +401,11 @@ TEST(CncStateLoading, IsoProgramsFillTheTable) {
       // Beyond any int: refused before it is converted.
       {"G11111111111 X1\n", "p.nc:1: G word must be a whole number from 0 to 999"},
       {"G-1 X1\n", "p.nc:1: G word must be a whole number from 0 to 999"},
+      {"{\nMSG(THIS)\nG1 X1\n", "p.nc:3: \"{\" without \"}\""},
+      {"{\n}\n$MSGBEGIN 01\n&1\na\nb\nG1 X1\n", "p.nc:7: a message must begin with &"},
+      {"{\n}\n$MSGBEGIN 01\n&1\n$MSGEND\n", "p.nc:5: $MSGBEGIN without $MSGEND"},
+      {"X1 {\n", "p.nc:1: unexpected character '{'"},
+      {"G26 R5=5.5.5\n", "p.nc:1: bad number after R="},
   };
   for (const Bad& b : bad) {
     EXPECT_FALSE(cnc.LoadIsoProgram(b.text, "p.nc", &error));

@@ -55,14 +55,15 @@ written+=("out/plotline_plan.png" "out/plotline_axo.png" "out/plotline_persp.png
           "out/plotline_ran.png")
 # Parametric programs translated by the preprocessor (the operator's
 # answers given on the command line), and each result drawn as an ISO
-# program.
+# program and as a path.
 for program in examples/norvik/*.prg; do
   name=norvik_$(basename "$program" .prg)
   inputs=()
   [ "$name" = norvik_sized ] && inputs=(--input 200 --input 120 --input 15)
   "$hostsim" preprocess "$program" --out "out/$name.nc" "${inputs[@]}" --png "out/${name}_screen.png" --quiet
   "$hostsim" view --iso "out/$name.nc" --png "out/$name.png" --quiet
-  written+=("out/$name.nc" "out/${name}_screen.png" "out/$name.png")
+  "$hostsim" plotline "out/$name.nc" --png "out/${name}_path.png" --quiet
+  written+=("out/$name.nc" "out/${name}_screen.png" "out/$name.png" "out/${name}_path.png")
 done
 if [ -x "$build/bin/hostsim" ] && "$hostsim" 2>&1 | grep -q screen-test; then
   "$hostsim" screen-test --png out/graphics.png >/dev/null

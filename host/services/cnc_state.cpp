@@ -257,6 +257,54 @@ void WidenArc(double lo[3], double hi[3], const double from[3], const double to[
   }
 }
 
+// The line without its CR and the blanks around it.
+std::string Trimmed(const std::string& line) {
+  size_t first = line.find_first_not_of(" \t\r"), last = line.find_last_not_of(" \t\r");
+  return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+}
+
+// A translated program's message section: "{" to "}" from the first line,
+// then "$MSGBEGIN" to "$MSGEND", each message an "&n" line and two lines of
+// text that may hold anything. No block of the path lies in it (the ISO
+// view, too, draws nothing before the "%").
+class MessageSection {
+ public:
+  // Whether the line belongs to the section; *reason tells why it is
+  // malformed.
+  bool Takes(const std::string& raw, std::string* reason) {
+    std::string line = Trimmed(raw);
+    switch (part_) {
+      case kFirstLine: part_ = line == "{" ? kHeader : kDone; return part_ == kHeader;
+      case kHeader:
+        if (line == "}") part_ = kAfterHeader;
+        return true;
+      case kAfterHeader:
+        part_ = line.rfind("$MSGBEGIN", 0) == 0 ? kMessages : kDone;
+        return part_ == kMessages;
+      case kMessages:
+        if (text_lines_ > 0) {
+          --text_lines_;
+        } else if (line == "$MSGEND") {
+          part_ = kDone;
+        } else {
+          if (line.empty() || line[0] != '&') *reason = "a message must begin with &";
+          text_lines_ = 2;
+        }
+        return true;
+      case kDone: break;
+    }
+    return false;
+  }
+  // Why the text ended inside the section ("" when it did not).
+  std::string Unfinished() const {
+    return part_ == kHeader ? "\"{\" without \"}\"" : part_ == kMessages ? "$MSGBEGIN without $MSGEND" : "";
+  }
+
+ private:
+  enum Part { kFirstLine, kHeader, kAfterHeader, kMessages, kDone } part_ = kFirstLine;
+  int text_lines_ = 0;  // text lines of the current message still to come
+};
+
 }  // namespace
 
 bool CncState::LoadIsoProgram(const std::string& text, const std::string& file, std::string* error) {
@@ -279,10 +327,17 @@ bool CncState::LoadIsoProgram(const std::string& text, const std::string& file, 
   double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
   std::istringstream in(text);
   int number = 0;
+  MessageSection messages;
   for (std::string line; std::getline(in, line);) {
     ++number;
+    std::string reason;
+    if (messages.Takes(line, &reason)) {
+      if (!reason.empty()) return fail(number, reason);
+      continue;
+    }
     std::string block = CleanBlock(line);
-    if (block.empty() || block[0] == '%') continue;
+    // "%" starts the program, "*" ends a translated one.
+    if (block.empty() || block[0] == '%' || block == "*") continue;
     bool has_axis[3] = {false, false, false}, has_centre = false;
     double axis[3] = {0, 0, 0}, centre[3] = {0, 0, 0};
     int64_t block_number = 0;
@@ -293,6 +348,12 @@ bool CncState::LoadIsoProgram(const std::string& text, const std::string& file, 
       ++p;
       double value;
       if (!ReadIsoNumber(&p, &value)) return fail(number, std::string("bad number after ") + letter);
+      // An R parameter's assignment (G26 R5=51000000) does not move the tool.
+      if (letter == 'R' && *p == '=') {
+        ++p;
+        if (!ReadIsoNumber(&p, &value)) return fail(number, "bad number after R=");
+        continue;
+      }
       if (letter == 'G') {
         if (value != floor(value) || value < 0 || value > 999)
           return fail(number, "G word must be a whole number from 0 to 999");
@@ -349,6 +410,7 @@ bool CncState::LoadIsoProgram(const std::string& text, const std::string& file, 
     memcpy(s.position, end, sizeof end);
   }
 
+  if (!messages.Unfinished().empty()) return fail(number, messages.Unfinished());
   std::vector<uint8_t> bytes(entries.size() * kEntrySize, 0);
   for (size_t i = 0; i < entries.size(); ++i) memcpy(bytes.data() + i * kEntrySize, &entries[i], sizeof entries[i]);
   SetTable(std::move(bytes), kEntrySize);
