@@ -65,6 +65,16 @@ ROWS = [
     ("can-periph-sdo", "can-periph", {"--nodes": "3,2"},
      ["node", "6", "4", "next", "2", "4", "5", "7", "6", "next", "1", "send", 0.3], "running"),
     ("led-window", "led", {"--corr": "-8", "--transform": "A"}, [], "finished"),
+    # The file manager over a copy of a folder: its questions; the forms
+    # called once a tick, the cursor blinking between keys.
+    ("files-delete-newdir", "files", {"--drive-c": "tracer"},
+     ["down", "mark", "delete", "enter", "newdir", "type:N", "type:1"], "running"),
+    ("files-overwrite-question", "files", {"--drive-c": "tracer", "--size": "640x480"},
+     ["end", "clip", "paste"], "running"),
+    ("form-typed-blinking", "table-form", {"--form": "inkor2", "--table": "tracer/korekce.tab"},
+     ["1", "5", "down", "left", "2", 0.4, "1", "2", "5", "down", 0.3], "running"),
+    ("form-shift-written", "table-form", {"--form": "zapis", "--table": "tracer/korekce.tab"},
+     ["down", "left", "1", "2", "down", "enter"], "ended"),
 ]
 
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "host/commands/key_script.h"
 #include "host/console/console_json.h"
@@ -15,8 +16,10 @@
 #include "host/runners/can_periph_session.h"
 #include "host/runners/dialog_runner.h"
 #include "host/runners/can_view_session.h"
+#include "host/runners/file_panel_session.h"
 #include "host/runners/nc_view_runner.h"
 #include "host/runners/scope_script.h"
+#include "host/runners/table_form_session.h"
 #include "host/runners/technol_session.h"
 #include "host/runners/vitals_session.h"
 
@@ -186,11 +189,34 @@ TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
   const std::map<std::string, const host::KeyTable*> tables = {
       {"transform-dialog", &host::kDialogKeys}, {"technol", &host::kTechnolKeys}, {"ncview", &host::kNcKeys},
       {"scope", &host::kScopeKeys}, {"canview", &host::kCanViewKeys}, {"vitals-events", &host::kVitalsKeys},
-      {"vitals", &host::kVitalsKeys}, {"vitals-keyboard", &host::kVitalsKeys}, {"can-periph", &host::kCanPeriphActions}};
+      {"vitals", &host::kVitalsKeys}, {"vitals-keyboard", &host::kVitalsKeys}, {"can-periph", &host::kCanPeriphActions},
+      {"files", &host::kFileKeys}, {"table-form", &host::kFormKeys}};
   const std::set<std::string> by_word = {"scope", "canview", "vitals-events", "vitals", "vitals-keyboard", "can-periph"};
+  // The byte an operation receives for a key step and for a typed one,
+  // where it is not the key's code and the character typed.
+  using Byte = int (*)(const host::KeyStep&);
+  const Byte typed = [](const host::KeyStep& s) { return s.text.size() == 1 ? s.text[0] : -1; };
+  struct Bytes {
+    Byte key, type;
+  };
+  const std::map<std::string, Bytes> bytes = {
+      // The viewer's keys are all code 1 and tell themselves apart by the
+      // character, which is what its operation receives.
+      {"ncview", {[](const host::KeyStep& s) { return s.character; }, typed}},
+      // The file manager's function keys go as their code, the others as
+      // their character; a typed point goes as the dialogs' point.
+      {"files",
+       {[](const host::KeyStep& s) { return s.code == 1 ? s.character : s.code; },
+        [](const host::KeyStep& s) { return s.text == "." ? 0x2B : s.text.size() == 1 ? s.text[0] : -1; }}},
+      // The forms' leave key is the console's Escape, whatever the form's own.
+      {"table-form",
+       {[](const host::KeyStep& s) { return s.code == host::kFormKeyLeave ? int{host::kConsoleFormLeave} : s.code; },
+        typed}},
+  };
   for (const host::Operation& operation : host::ConsoleOperations()) {
     if (operation.replay_count || operation.replay_option.empty()) continue;
     ASSERT_EQ(tables.count(operation.id), 1u) << operation.id << ": which key table replays it?";
+    const auto own = bytes.find(operation.id);
     for (const host::KeyBinding& k : operation.keys) {
       std::vector<host::KeyStep> steps;
       ASSERT_EQ(host::ParseKeyScript(k.word, *tables.at(operation.id), &steps), "") << k.word;
@@ -200,12 +226,10 @@ TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
         EXPECT_NE(steps[0].kind, host::KeyStep::kWait) << k.word;
         continue;
       }
-      // The viewer's keys are all code 1 and tell themselves apart by the
-      // character, which is what its operation receives.
-      const bool by_character = operation.id == "ncview";
-      const int code = steps[0].kind == host::KeyStep::kKey ? (by_character ? steps[0].character : steps[0].code)
-                       : steps[0].text.size() == 1            ? steps[0].text[0]
-                                                              : -1;
+      const host::KeyStep& step = steps[0];
+      const int code = step.kind == host::KeyStep::kKey    ? (own != bytes.end() ? own->second.key(step) : step.code)
+                       : step.kind == host::KeyStep::kType ? (own != bytes.end() ? own->second.type(step) : typed(step))
+                                                           : -1;
       EXPECT_EQ(code, k.code) << operation.id << ": " << k.pc << " -> " << k.word;
     }
   }

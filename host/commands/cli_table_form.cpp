@@ -1,8 +1,9 @@
 // hostsim table-form --form inkor|inkor2|inkor3|inposun|zapis|fix|natvrdo
 //                    --keys "..." [options]
 //   opens one of libTracer's correction or zero-offset forms over a table
-//   in the sandbox, presses the keys (one data call each; wait=N lets N
-//   ticks pass) and prints what the write services received and the table
+//   in the sandbox, presses the keys (one data call each, a tick apart;
+//   wait=N: N data calls without a key, as the control calls an open form
+//   once a tick) and prints what the write services received and the table
 //   afterwards. The fixed form's table file lives in --fix-dir.
 #include <math.h>
 #include <stdio.h>
@@ -10,20 +11,12 @@
 
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
-#include "host/runners/tracer_runner.h"
-#include "host/screen/screen.h"
-#include "host/services/display_services.h"
-#include "host/services/file_services.h"
-#include "host/services/offset_host.h"
+#include "host/runners/table_form_session.h"
 #include "host/services/sandbox_folder.h"
-#include "host/services/tracer_host.h"
 
 namespace host {
 namespace {
 
-constexpr char kTablePath[] = "c:\\tables\\korekce.tab";
-constexpr char kShiftTablePath[] = "c:\\tables\\posuny.tab";
-constexpr char kFixDir[] = "c:\\fix\\";
 constexpr char kFixFile[] = "TABFIX.POS";
 
 // "N=V" with N and V whole numbers (V may be hexadecimal); false otherwise.
@@ -41,99 +34,74 @@ bool NumberPair(const std::string& text, long long* left, double* right) {
 }
 
 int TableForm(const ParsedArgs& args) {
-  const TracerForm form = static_cast<TracerForm>(args.ChoiceIndex("--form"));
-  const bool shift = form >= TracerForm::kInposun;
+  TableFormSettings settings;
+  settings.form = static_cast<TracerForm>(args.ChoiceIndex("--form"));
   // Every key is checked before the form opens: a bad one writes nothing.
   std::vector<FormStep> steps;
   std::string error;
-  if (!FormSteps(args.Keys("--keys"), FormLeaveKey(form), &steps, &error)) throw UsageError("--keys " + error);
+  if (!FormSteps(args.Keys("--keys"), FormLeaveKey(settings.form), &steps, &error))
+    throw UsageError("--keys " + error);
 
-  SandboxFolder sandbox("table-form");
-  FileServices files(sandbox.root());
-  Screen screen(640, 480);
-  DisplayServices display(screen, TextStyle::kForm);
-  TracerHost host(display, &files);
-  TracerRunner runner(host, files);
-  OffsetHost offsets(host);
-  offsets.SetFixDir(kFixDir);
-  sandbox.MakeDir("c/fix");
   const std::string fix_dir = args.Text("--fix-dir");
   const std::string fix_file = fix_dir + "/" + kFixFile;
   if (!fix_dir.empty()) {
     FILE* probe = fopen(fix_file.c_str(), "rb");
     if (probe != nullptr) {
       fclose(probe);
-      CopyFromInput(fix_file, sandbox.root() + "/c/fix/" + kFixFile);
+      settings.has_fixed_table = true;
+      settings.fixed_table = ReadInputFile(fix_file, 1 << 20);
     }
   }
-  host.preset_table = args.Has("--preset-table") ? static_cast<uint8_t>('0' + args.Int("--preset-table")) : 255;
-  host.write_reads_value_text = form == TracerForm::kPosunZapisNatvrdo;
-  const int decimals = static_cast<int>(args.Int("--decimals"));
-  host.SetDecimals(decimals);
+  if (args.Has("--preset-table")) settings.preset_table = static_cast<int>(args.Int("--preset-table"));
+  settings.decimals = static_cast<int>(args.Int("--decimals"));
   for (const std::string& s : args.All("--setting")) {
     long long offset = 0;
     double value = 0;
     if (!NumberPair(s, &offset, &value) || offset < 0 || offset > 4092 || value < 0 || value > 4294967295.0 ||
         value != floor(value))
       throw UsageError("--setting " + s + ": OFF=VALUE, byte offset 0 to 4092, a 32-bit whole number");
-    host.SetSetting(static_cast<uint32_t>(offset), static_cast<uint32_t>(value));
+    settings.settings.emplace_back(static_cast<uint32_t>(offset), static_cast<uint32_t>(value));
   }
   for (const std::string& p : args.All("--position")) {
     long long axis = 0;
     double mm = 0;
     if (!NumberPair(p, &axis, &mm) || axis < 0 || axis > 5 || fabs(mm) >= 100000)
       throw UsageError("--position " + p + ": AXIS=MM, axis 0 to 5, below 100000 mm");
-    host.SetPosition(static_cast<int>(axis), llround(mm * pow(10, host.Decimals())));
+    settings.positions.emplace_back(static_cast<int>(axis), llround(mm * pow(10, settings.decimals)));
   }
-  const int axis = static_cast<int>(args.Int("--axis"));
-  if (axis > 5 && axis != 255) throw UsageError("--axis: 0 to 5, or 255 (the value replaces)");
-  host.axis_index = static_cast<uint8_t>(axis);
-  host.position_arg = static_cast<uint32_t>(axis);
-  host.axis_letter = axis <= 5 ? "XYZUVW"[axis] : 'R';
-  host.axis_count = 6;
-  host.machine_type = args.Text("--machine")[0];
-  const char* table_path = shift ? kShiftTablePath : kTablePath;
+  settings.axis = static_cast<int>(args.Int("--axis"));
+  if (settings.axis > 5 && settings.axis != 255) throw UsageError("--axis: 0 to 5, or 255 (the value replaces)");
+  settings.machine = args.Text("--machine")[0];
   if (args.Has("--table")) {
-    const std::string text = ReadInputFile(args.Text("--table"), 1 << 20);
-    sandbox.MakeDir("c/tables");
-    FILE* f = fopen(files.Resolve(table_path).c_str(), "wb");
-    if (f == nullptr || fwrite(text.data(), 1, text.size(), f) != text.size() || fclose(f) != 0)
-      throw HostError("cannot copy the table into the sandbox");
+    settings.has_table = true;
+    settings.table = ReadInputFile(args.Text("--table"), 1 << 20);
   }
-  if (args.Has("--fail-write")) host.tables().FailNext(TableStore::Fault::kReplace);
-  if (!runner.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
+  settings.fail_write = args.Has("--fail-write");
+  settings.language = static_cast<uint32_t>(args.Int("--lang"));
 
-  screen.Clear(display.block()[21]);
-  runner.Prefix(form);
+  SandboxFolder sandbox("table-form");
+  TableFormSession session(sandbox.root());
+  if (!session.Load(settings, &error)) throw HostError(error);
+  session.Open();
   int status = 0;
   for (const FormStep& step : steps)
-    if ((status = runner.Data(step.key, step.ticks)) == 9) break;
+    if ((status = session.Data(step.key)) == 9) break;
   // One quiet call more lets the cursor show in the picture.
-  if (status != 9) runner.Data(0);
-  if (args.Has("--png") && !screen.WritePng(args.Text("--png"), &error)) throw HostError(error);
+  if (status != 9) session.Data(0);
+  if (args.Has("--png") && !session.screen().WritePng(args.Text("--png"), &error)) throw HostError(error);
 
-  for (const TracerHost::WriteRequest& w : host.writes())
-    printf("write: table %s, section %s, entry %s, axis %u, value \"%s\"\n", w.table.c_str(), w.section.c_str(),
-           w.entry.c_str(), w.axis, w.value.c_str());
-  for (const OffsetHost::FixWrite& w : offsets.fix_writes())
-    printf("fixed shift: axis %u, value \"%s\"\n", w.axis, w.value.c_str());
-  if (host.writes().empty() && offsets.fix_writes().empty())
+  const std::vector<std::string> written = session.Written();
+  for (const std::string& line : written) printf("%s\n", line.c_str());
+  if (written.empty())
     printf("write: none (%s)\n", status == 9 ? "left without saving" : "form still open");
-  if (form == TracerForm::kPosunZapisNatvrdo) printf("presetTable: %u\n", host.preset_table);
-  TableEntries entries;
-  if (host.tables().Load(table_path, decimals, &entries, &error) && !entries.empty())
-    printf("%s", TableStore::Format(shift ? "$POS" : "$KOR", entries, decimals).c_str());
-  const std::string fixed = files.Resolve(std::string(kFixDir) + kFixFile);
-  if (form == TracerForm::kInposunZapisFix && !fix_dir.empty() && !fixed.empty()) {
-    FILE* probe = fopen(fixed.c_str(), "rb");
-    if (probe != nullptr) {
-      fclose(probe);
-      CopyFromInput(fixed, fix_file);
-      printf("fixed table: %s\n", fix_file.c_str());
-    }
+  if (settings.form == TracerForm::kPosunZapisNatvrdo) printf("presetTable: %u\n", session.tracer().preset_table);
+  printf("%s", session.TableText().c_str());
+  const std::string fixed = session.FixedTablePath();
+  if (settings.form == TracerForm::kInposunZapisFix && !fix_dir.empty() && !fixed.empty()) {
+    CopyToOutput(fixed, fix_file);
+    printf("fixed table: %s\n", fix_file.c_str());
   }
-  if (host.message_code == 135)
-    return LibraryFailure("the write service failed (message 135): " + host.last_error());
+  if (session.write_failed()) return LibraryFailure("the write service failed (message 135): " + session.write_error());
   return kExitOk;
 }
 

@@ -61,7 +61,7 @@ std::string Base64(const std::vector<uint8_t>& bytes) {
 }
 
 std::string OperationsJson() {
-  static const char* const kKinds[] = {"file", "choice", "number", "flag", "fixed"};
+  static const char* const kKinds[] = {"file", "choice", "number", "flag", "fixed", "folder"};
   std::string json = "[";
   for (const Operation& o : ConsoleOperations()) {
     std::string options, keys;

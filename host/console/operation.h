@@ -22,8 +22,8 @@ class OperationLink;
 
 struct OperationOption {
   // kFixed: always given with its default (a flag when that is empty),
-  // not offered on the page.
-  enum Kind { kFile, kChoice, kNumber, kFlag, kFixed };
+  // not offered on the page. kFolder: a folder of the sandbox.
+  enum Kind { kFile, kChoice, kNumber, kFlag, kFixed, kFolder };
   std::string name;   // the batch command's option ("--type"), or its positional ("PROGRAM")
   std::string label;  // what the page shows
   Kind kind = kChoice;

@@ -54,11 +54,19 @@ void OperationLink::SinceKey(uint32_t wait) {
   clock_.since_key = wait;
 }
 
+void OperationLink::ReportReady() {
+  if (clock_.keys == ready_reported_) return;
+  ready_reported_ = clock_.keys;
+  Report("ready", std::to_string(clock_.keys));
+}
+
+void OperationLink::Status(const std::string& state, const std::string& text) {
+  ReportReady();
+  Report("status", state + " " + text);
+}
+
 OperationLink::KeyArrival OperationLink::NextKey(int timeout_ms, int* code) {
-  if (clock_.keys != ready_reported_) {
-    ready_reported_ = clock_.keys;
-    Report("ready", std::to_string(clock_.keys));
-  }
+  ReportReady();
   pollfd p{key_fd_, POLLIN, 0};
   int ready;
   do ready = poll(&p, 1, timeout_ms);

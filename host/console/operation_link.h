@@ -35,7 +35,9 @@ class OperationLink {
   void Message(const std::string& text) { Report("message", text); }
   void Result(const std::string& text) { Report("result", text); }
   // The operation's state: "running", "finished", "failed" and a text.
-  void Status(const std::string& state, const std::string& text) { Report("status", state + " " + text); }
+  // A state also tells the server that the keys taken so far are handled
+  // (an operation that finishes on a key waits for no more).
+  void Status(const std::string& state, const std::string& text);
 
   enum KeyArrival { kKey, kNoKey, kClosed };
   // Waits up to `timeout_ms` (-1: for ever) for a key code. Called after
@@ -52,6 +54,7 @@ class OperationLink {
 
  private:
   void Report(const std::string& kind, const std::string& text);
+  void ReportReady();
   SharedFrame& frame_;
   int key_fd_, report_fd_;
   uint64_t last_frame_us_ = 0;

@@ -120,6 +120,43 @@ std::vector<KeyBinding> CanViewKeys() {
   return keys;
 }
 
+// The file manager's keys: the console sends the function keys (codes 20
+// to 27) as their code and every other key as its character (code 1, see
+// PanelKeyOfByte); letters and digits are typed into the panel's dialogs.
+std::vector<KeyBinding> FileKeys() {
+  std::vector<KeyBinding> keys = {
+      {"ArrowUp", "up", "up", 1},         {"ArrowDown", "down", "down", 3},   {"Tab", "next", "down", 3},
+      {"PageDown", "page down", "pgdn", 2}, {"PageUp", "page up", "pgup", 4},   {"Home", "first", "home", 6},
+      {"End", "last", "end", 8},          {"Enter", "enter", "enter", 255},   {"Backspace", "erase", "erase", 0x2E},
+      {"Insert", "mark", "mark", 24},     {"F7", "mark all", "markall", 25},  {"Delete", "delete", "delete", 23},
+      {"F2", "sort", "sort", 20},         {"F3", "names", "names", 22},       {"F4", "new directory", "newdir", 21},
+      {"F5", "remember", "clip", 26},     {"F6", "paste", "paste", 27},       {".", "point", "type:.", 0x2B},
+  };
+  for (char c = '0'; c <= '9'; ++c) keys.push_back({std::string(1, c), std::string(1, c), "type:" + std::string(1, c), c});
+  for (char c = 'A'; c <= 'Z'; ++c) {
+    const std::string upper(1, c), lower(1, static_cast<char>(tolower(c)));
+    keys.push_back({lower, upper, "type:" + upper, c});
+    keys.push_back({upper, upper, "type:" + upper, c});
+  }
+  return keys;
+}
+
+// The correction and offset forms' keys (kFormKeys): Escape stands for
+// the open form's own leave key; digits and axis letters are typed.
+std::vector<KeyBinding> FormKeys() {
+  std::vector<KeyBinding> keys = {
+      {"ArrowDown", "down", "down", 1},   {"ArrowUp", "up", "up", 2},       {"ArrowLeft", "left", "left", 12},
+      {"ArrowRight", "right", "right", 14}, {"Enter", "enter", "enter", 164}, {"-", "sign", "sign", 63},
+      {"Escape", "leave", "leave", 27},
+  };
+  for (char c = '0'; c <= '9'; ++c) keys.push_back({std::string(1, c), std::string(1, c), std::string(1, c), c});
+  for (char c : std::string("XYZUVW")) {
+    const std::string lower(1, static_cast<char>(tolower(c)));
+    keys.push_back({lower, std::string(1, c), std::string(1, c), c});
+  }
+  return keys;
+}
+
 const std::vector<Operation> kOperations = {
     {"view", "Program view (Kerf format)", "view", kViewOptions, kViewKeys, "--parts", true},
     {"iso-view", "ISO program view", "view", With(kViewOptions, {"--iso", "", OperationOption::kFixed, "", {}, 0, 0}),
@@ -198,6 +235,20 @@ const std::vector<Operation> kOperations = {
      {{"--corr", "second height correction (1/8 um)", OperationOption::kNumber, "0", {}, -80000000, 80000000},
       {"--transform", "transformation", OperationOption::kChoice, "off", {"off", "A", "B"}, 0, 0}},
      {}, "", false},
+    {"files", "File manager (Anvil)", "files",
+     {{"--drive-c", "folder as drive c: (a copy)", OperationOption::kFolder, "tracer", {}, 0, 0},
+      {"--mode", "panel mode", OperationOption::kChoice, "1", {"1", "6", "0"}, 0, 0},
+      {"--size", "screen", OperationOption::kChoice, "800x600", {"800x600", "640x480", "1024x768"}, 0, 0},
+      {"--on-copy", "", OperationOption::kFixed, "", {}, 0, 0}},
+     FileKeys(), "--keys", false},
+    {"table-form", "Correction and offset forms (Tracer)", "table-form",
+     {{"--form", "form", OperationOption::kChoice, "inkor",
+       {"inkor", "inkor2", "inkor3", "inposun", "zapis", "fix", "natvrdo"}, 0, 0},
+      {"--table", "table", OperationOption::kFile, "tracer/korekce.tab", {}, 0, 0},
+      {"--decimals", "decimals", OperationOption::kChoice, "3", {"3", "4", "5"}, 0, 0},
+      {"--axis", "axis", OperationOption::kChoice, "0", {"0", "1", "2", "3", "4", "5", "255"}, 0, 0},
+      {"--machine", "machine type", OperationOption::kChoice, "N", {"N", "S", "K"}, 0, 0}},
+     FormKeys(), "--keys", false},
 };
 
 // Digits, with a leading minus where the range holds negative numbers.
@@ -253,11 +304,14 @@ std::string CheckOptionValues(const Operation& operation, const std::string& san
     int number = 0;
     std::string resolved;
     switch (o.kind) {
-      case OperationOption::kFile: {
+      case OperationOption::kFile:
+      case OperationOption::kFolder: {
         const std::string reason = SandboxPath(sandbox, value, &resolved);
         if (!reason.empty()) return o.label + ": " + reason;
         struct stat st {};
-        if (stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return o.label + ": no file " + value + " in the sandbox";
+        const bool folder = o.kind == OperationOption::kFolder;
+        if (stat(resolved.c_str(), &st) != 0 || (folder ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)))
+          return o.label + ": no " + (folder ? "folder " : "file ") + value + " in the sandbox";
         (*values)[o.name] = resolved;
         (*shown)[o.name] = value;
         continue;

@@ -37,6 +37,8 @@ const Runner kRunners[] = {
     {"vitals-keyboard", host::RunVitalsScreen},
     {"can-periph", host::RunCanPeriph},
     {"led", host::RunLedWindow},
+    {"files", host::RunFileManager},
+    {"table-form", host::RunTableForm},
 };
 
 }  // namespace

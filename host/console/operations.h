@@ -14,6 +14,9 @@ void RunNcView(const OperationRequest& request, OperationLink& link);
 // Timed screens (host/console/timed_screen.h).
 void RunScope(const OperationRequest& request, OperationLink& link);
 void RunCanView(const OperationRequest& request, OperationLink& link);
+// The file manager and the forms.
+void RunFileManager(const OperationRequest& request, OperationLink& link);
+void RunTableForm(const OperationRequest& request, OperationLink& link);
 
 // libVitals, Anvil's CAN peripherals, libMosaic's LED window.
 void RunVitalsPanel(const OperationRequest& request, OperationLink& link);

@@ -78,7 +78,9 @@ bool FormSteps(const std::vector<KeyStep>& steps, uint8_t leave_key, std::vector
       *error = "\"" + step.token + "\": a form waits at most 65535 ticks";
       return false;
     }
-    out->push_back({0, static_cast<uint16_t>(step.wait_ms)});
+    // The control calls an open form once a tick: a pause is that many
+    // calls without a key.
+    for (uint32_t tick = 0; tick < step.wait_ms; ++tick) out->push_back({0, 1});
   }
   return flush();
 }

@@ -60,8 +60,9 @@ class TracerRunner {
 bool FormKeyCodes(const std::vector<KeyStep>& steps, uint8_t leave_key, std::vector<uint8_t>* codes,
                   std::string* error);
 
-// The same with pauses: "wait=N" is one data call without a key after N
-// ticks; a key is a data call one tick after the one before.
+// The same with pauses: "wait=N" is N data calls without a key, one a
+// tick (as the control calls an open form); a key is a data call one tick
+// after the one before.
 struct FormStep {
   uint8_t key;
   uint16_t ticks;
