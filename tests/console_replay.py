@@ -75,6 +75,11 @@ ROWS = [
      ["1", "5", "down", "left", "2", 0.4, "1", "2", "5", "down", 0.3], "running"),
     ("form-shift-written", "table-form", {"--form": "zapis", "--table": "tracer/korekce.tab"},
      ["down", "left", "1", "2", "down", "enter"], "ended"),
+    # The contour transformation: typed into, and worked to the nested
+    # program the program view draws.
+    ("transform-typed", "transform", {"--kind": "2"}, ["clear", "3", "next", "2", "next", "6", "point", "5"], "running"),
+    ("transform-written", "transform", {"--kind": "2"},
+     ["clear", "3", "next", "2", "next", "6", "0", "next", "5", "0", "next", "next", "enter"], "ended"),
 ]
 
 

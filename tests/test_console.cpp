@@ -21,6 +21,7 @@
 #include "host/runners/scope_script.h"
 #include "host/runners/table_form_session.h"
 #include "host/runners/technol_session.h"
+#include "host/runners/transform_session.h"
 #include "host/runners/vitals_session.h"
 
 namespace fs = std::filesystem;
@@ -190,7 +191,7 @@ TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
       {"transform-dialog", &host::kDialogKeys}, {"technol", &host::kTechnolKeys}, {"ncview", &host::kNcKeys},
       {"scope", &host::kScopeKeys}, {"canview", &host::kCanViewKeys}, {"vitals-events", &host::kVitalsKeys},
       {"vitals", &host::kVitalsKeys}, {"vitals-keyboard", &host::kVitalsKeys}, {"can-periph", &host::kCanPeriphActions},
-      {"files", &host::kFileKeys}, {"table-form", &host::kFormKeys}};
+      {"files", &host::kFileKeys}, {"table-form", &host::kFormKeys}, {"transform", &host::kTransformKeys}};
   const std::set<std::string> by_word = {"scope", "canview", "vitals-events", "vitals", "vitals-keyboard", "can-periph"};
   // The byte an operation receives for a key step and for a typed one,
   // where it is not the key's code and the character typed.

@@ -4,7 +4,8 @@
 //   it with the host's key codes as an operator would: each field is
 //   reached with the "next" key (the highlighted value box on the screen
 //   tells where the selection is), cleared, typed, and at the end Enter is
-//   pressed on OK. The written program is then drawn with the program view.
+//   pressed on OK; or (--keys) the operator's own keys are pressed as they
+//   stand. The written program is then drawn with the program view.
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -16,13 +17,8 @@
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
 #include "host/commands/output_watch.h"
+#include "host/runners/transform_session.h"
 #include "host/services/sandbox_folder.h"
-#include "host/services/file_services.h"
-#include "host/services/graphics_services.h"
-#include "host/services/loader.h"
-#include "host/screen/screen.h"
-#include "host/services/tick_clock.h"
-#include "host/runners/view_runner.h"
 #include "kerf/transform.h"
 
 namespace host {
@@ -61,19 +57,11 @@ uint8_t SlotOfName(const std::string& name, int kind) {
   return slot;
 }
 
-using TransformFn = uint32_t (*)(TRANSFORM_INFO*);
-
 class Operator {
  public:
-  Operator(Screen& screen, TRANSFORM_INFO& info, TransformFn cont, int kind)
-      : screen_(screen), info_(info), cont_(cont), kind_(kind) {}
+  Operator(TransformSession& session, int kind) : session_(session), screen_(session.screen()), info_(session.info()), kind_(kind) {}
 
-  uint32_t Press(uint8_t key) {
-    info_.event = 1;
-    info_.key = static_cast<int8_t>(key);
-    ++presses_;
-    return cont_(&info_);
-  }
+  uint32_t Press(uint8_t key) { return session_.Press(key); }
 
   // The highlighted value box: the selected one is drawn on colour 0, the
   // others on colour 7.
@@ -114,14 +102,13 @@ class Operator {
     if (negative) Press(kKeySign);
   }
 
-  int presses() const { return presses_; }
+  int presses() const { return session_.presses(); }
 
  private:
+  TransformSession& session_;
   Screen& screen_;
   TRANSFORM_INFO& info_;
-  TransformFn cont_;
   int kind_;
-  int presses_ = 0;
 };
 
 bool ValidValue(const std::string& v) {
@@ -158,6 +145,19 @@ int Transform(const ParsedArgs& args) {
     }
     fields.emplace_back(slot, value);
   }
+  // Or the operator's own keys, as they were pressed.
+  const bool keyed = args.Has("--keys");
+  if (keyed && !fields.empty()) throw UsageError("--keys and --field: the keys work the dialog, or the fields do");
+  std::vector<uint8_t> keys;
+  for (const KeyStep& step : args.Keys("--keys")) {
+    if (step.kind == KeyStep::kKey) keys.push_back(static_cast<uint8_t>(step.code));
+    if (step.kind != KeyStep::kType) continue;  // pauses: the dialog does nothing by itself
+    for (char c : step.text) {
+      const int key = TransformTypedKey(c);
+      if (key < 0) throw UsageError("--keys " + step.token + ": '" + std::string(1, c) + "' is no key of the dialog");
+      keys.push_back(static_cast<uint8_t>(key));
+    }
+  }
   RequireReadableFile(odd);
   RequireReadableFile(even);
   // Fields go in the dialog's screen order, so a value that opens other
@@ -167,85 +167,63 @@ int Transform(const ParsedArgs& args) {
   });
 
   SandboxFolder sandbox("transform");
-  std::string programs = sandbox.MakeDir("c/programs");
-  sandbox.MakeDir("c/cmos");
-  CopyFromInput(odd, programs + "/odd.knf");
-  CopyFromInput(even, programs + "/even.knf");
-  std::error_code same_error;
-  bool same = std::filesystem::equivalent(odd, even, same_error);
-  std::string odd_dos = "c:\\programs\\odd.knf";
-  std::string even_dos = same ? odd_dos : "c:\\programs\\even.knf";
-  std::string out_dos = "c:\\programs\\nesting.knf";
-  FileServices files(sandbox.root());
-  Screen screen(800, 600);
-  int presses = 0;
-  {
-    OutputWatch watch(files, "hostsim transform", args.Bytes("--max-output"), quiet);
-    GraphicsServices graphics(screen);
-    Library lib;
-    std::string error;
-    if (!lib.Open(LibraryPath(library), &error)) throw HostError(error);
-    auto fsp_init = lib.Bind<int (*)(const FSP_INIT_PARAMS*)>("FSPInit");
-    auto gdi_init = lib.Bind<int (*)(const GDI_INIT_PARAMS*)>("GDIInit");
-    auto loc_init = lib.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
-    auto start = lib.Bind<TransformFn>("TransformStart");
-    auto cont = lib.Bind<TransformFn>("TransformCont");
-    auto stop = lib.Bind<TransformFn>("TransformStop");
-    if (!fsp_init || !gdi_init || !loc_init || !start || !cont || !stop)
-      return LibraryFailure(library + " lacks the transformation exports");
-    fsp_init(&files.table());
-    gdi_init(&graphics.table());
-    loc_init(nullptr, language);
-    const char* sources[2] = {odd_dos.c_str(), even_dos.c_str()};
-    TRANSFORM_INFO info{};
-    info.sources = sources;
-    info.output = out_dos.c_str();
-    info.left = 150;
-    info.top = 100;
-    info.right = 649;
-    info.bottom = 419;
-    info.kind = static_cast<uint8_t>(kind);
-    start(&info);
-    Operator op(screen, info, cont, kind);
-    for (auto& [slot, value] : fields) {
-      if (!op.Reach(slot)) return LibraryFailure("the dialog passes over that field with these values");
-      if (slot == kSlotShorter) {
-        if (shorter) op.Press(kKeyToggleA);
-      } else {
-        op.Type(value);
-      }
-    }
-    if (!op.Reach(kSlotOk)) return LibraryFailure("OK cannot be reached");
-    uint32_t result = op.Press(kKeyEnter);
-    stop(&info);
-    watch.ThrowIfLimitReached();
-    if (!dialog_png.empty() && !screen.WritePng(dialog_png, &error)) throw HostError(error);
-    if (result != 2)
-      return LibraryFailure("the transformation failed (TransformCont returned " + std::to_string(result) + ")");
-    presses = op.presses();
+  TransformSession session(sandbox.root());
+  TransformSettings settings;
+  settings.library = library;
+  settings.language = language;
+  settings.kind = kind;
+  settings.odd = odd;
+  settings.even = even;
+  std::string error;
+  bool library_failure = false;
+  if (!session.Load(settings, &error, &library_failure)) {
+    if (library_failure) return LibraryFailure(error);
+    throw HostError(error);
   }
-  CopyToOutput(files.Resolve(out_dos), out);
+  uint32_t result = 1;
+  {
+    OutputWatch watch(session.files(), "hostsim transform", args.Bytes("--max-output"), quiet);
+    session.Start();
+    if (keyed) {
+      // The operator's keys as they stand; the dialog may stay open.
+      for (uint8_t key : keys)
+        if ((result = session.Press(key)) == 2) break;
+    } else {
+      Operator op(session, kind);
+      for (auto& [slot, value] : fields) {
+        if (!op.Reach(slot)) return LibraryFailure("the dialog passes over that field with these values");
+        if (slot == kSlotShorter) {
+          if (shorter) op.Press(kKeyToggleA);
+        } else {
+          op.Type(value);
+        }
+      }
+      if (!op.Reach(kSlotOk)) return LibraryFailure("OK cannot be reached");
+      result = op.Press(kKeyEnter);
+    }
+    if (result == 2) session.Stop();
+    watch.ThrowIfLimitReached();
+  }
+  if (!dialog_png.empty() && !session.screen().WritePng(dialog_png, &error)) throw HostError(error);
+  const std::string written = session.OutputPath();
+  if (keyed && (result != 2 || written.empty())) {
+    // The dialog still open (or cancelled): the picture is the dialog.
+    if (!png.empty() && !session.screen().WritePng(png, &error)) throw HostError(error);
+    if (!quiet) printf("%s after %d key presses\n", result == 2 ? "cancelled" : "the dialog is open", session.presses());
+    return result == 5 ? LibraryFailure("the transformation failed (TransformCont returned 5)") : kExitOk;
+  }
+  if (result != 2 || written.empty())
+    return LibraryFailure("the transformation failed (TransformCont returned " + std::to_string(result) + ")");
+  CopyToOutput(written, out);
 
   // The written program is drawn by the program view (into --png when
   // given): an output that draws nothing is no success.
-  Screen view_screen(800, 600);
-  TickClock clock;
-  ViewRunner runner(files, view_screen, clock.counter(), TickClock::kFrequency);
-  runner.WatchTexts();
-  ViewOptions options;
-  options.library = library;
-  options.program_dos_path = out_dos;
-  options.language = language;
-  std::string error;
-  if (!runner.Load(options, &error)) throw HostError(error);
-  ViewRun run = runner.RunToEnd();
-  runner.Stop();
-  if (!png.empty() && !view_screen.WritePng(png, &error)) throw HostError(error);
-  std::string failure = runner.FailureText();
-  if (run.last_result != 2) return LibraryFailure("the view of the output did not finish");
-  if (!failure.empty()) return LibraryFailure("the written program cannot be drawn: " + failure);
-  if (runner.InfoLineText() == "0x0") return LibraryFailure("the written program draws nothing (is the contour empty?)");
-  if (!quiet) printf("%s: written after %d key presses\n", out.c_str(), presses);
+  const TransformView view = session.DrawOutput();
+  if (!png.empty() && !session.view_screen().WritePng(png, &error)) throw HostError(error);
+  if (!view.finished) return LibraryFailure("the view of the output did not finish");
+  if (!view.failure.empty()) return LibraryFailure("the written program cannot be drawn: " + view.failure);
+  if (view.extent == "0x0") return LibraryFailure("the written program draws nothing (is the contour empty?)");
+  if (!quiet) printf("%s: written after %d key presses\n", out.c_str(), session.presses());
   return kExitOk;
 }
 
@@ -262,6 +240,8 @@ CommandRegistration transform_command({"transform",
            "2 matrix with one angle (nx, ny, x-shift, y-shift, angle)").Required(),
     Text("--field", "NAME=VALUE", "a dialog field typed by the operator (degrees and mm; shorter: yes|no)")
         .Repeatable().Checked(FieldAssignment, "NAME=VALUE"),
+    KeysOption("--keys", kTransformKeys, "the operator's keys instead of --field, one TransformCont each; "
+               "digits typed ('.' the point, '-' the sign); --png shows the dialog while it stays open"),
     Text("--odd", "FILE", "the contour of the odd copies (Kerf program)").Required(),
     Text("--even", "FILE", "the contour of the even copies (default: the odd one)"),
     Text("--out", "FILE", "the nested program to write").Required(),

@@ -157,6 +157,18 @@ std::vector<KeyBinding> FormKeys() {
   return keys;
 }
 
+// The contour transformation's keys (kTransformKeys); digits are typed.
+std::vector<KeyBinding> TransformKeys() {
+  std::vector<KeyBinding> keys = {
+      {"ArrowDown", "next", "next", 3},      {"Tab", "next", "next", 3},          {"ArrowUp", "previous", "previous", 1},
+      {"ArrowLeft", "left", "left", 2},      {"ArrowRight", "right", "right", 4}, {"Enter", "enter", "enter", 255},
+      {".", "point", "point", 0x2B},         {",", "point", "point", 0x2B},       {"-", "sign", "sign", 0x3F},
+      {"Backspace", "clear", "clear", 0x2E}, {"Delete", "clear", "clear", 0x2E},
+  };
+  for (char c = '0'; c <= '9'; ++c) keys.push_back({std::string(1, c), std::string(1, c), std::string(1, c), c});
+  return keys;
+}
+
 const std::vector<Operation> kOperations = {
     {"view", "Program view (Kerf format)", "view", kViewOptions, kViewKeys, "--parts", true},
     {"iso-view", "ISO program view", "view", With(kViewOptions, {"--iso", "", OperationOption::kFixed, "", {}, 0, 0}),
@@ -241,6 +253,12 @@ const std::vector<Operation> kOperations = {
       {"--size", "screen", OperationOption::kChoice, "800x600", {"800x600", "640x480", "1024x768"}, 0, 0},
       {"--on-copy", "", OperationOption::kFixed, "", {}, 0, 0}},
      FileKeys(), "--keys", false},
+    {"transform", "Contour transformation (Kerf)", "transform",
+     {{"--kind", "kind", OperationOption::kChoice, "0", {"0", "1", "2"}, 0, 0},
+      {"--odd", "odd contour", OperationOption::kFile, "nest_part.knf", {}, 0, 0},
+      {"--even", "even contour", OperationOption::kFile, "nest_part.knf", {}, 0, 0},
+      {"--out", "", OperationOption::kFixed, "nesting.knf", {}, 0, 0}},
+     TransformKeys(), "--keys", false},
     {"table-form", "Correction and offset forms (Tracer)", "table-form",
      {{"--form", "form", OperationOption::kChoice, "inkor",
        {"inkor", "inkor2", "inkor3", "inposun", "zapis", "fix", "natvrdo"}, 0, 0},

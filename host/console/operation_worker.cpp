@@ -39,6 +39,7 @@ const Runner kRunners[] = {
     {"led", host::RunLedWindow},
     {"files", host::RunFileManager},
     {"table-form", host::RunTableForm},
+    {"transform", host::RunTransform},
 };
 
 }  // namespace

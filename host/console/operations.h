@@ -17,6 +17,7 @@ void RunCanView(const OperationRequest& request, OperationLink& link);
 // The file manager and the forms.
 void RunFileManager(const OperationRequest& request, OperationLink& link);
 void RunTableForm(const OperationRequest& request, OperationLink& link);
+void RunTransform(const OperationRequest& request, OperationLink& link);
 
 // libVitals, Anvil's CAN peripherals, libMosaic's LED window.
 void RunVitalsPanel(const OperationRequest& request, OperationLink& link);
