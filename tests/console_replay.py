@@ -80,6 +80,12 @@ ROWS = [
     ("transform-typed", "transform", {"--kind": "2"}, ["clear", "3", "next", "2", "next", "6", "point", "5"], "running"),
     ("transform-written", "transform", {"--kind": "2"},
      ["clear", "3", "next", "2", "next", "6", "0", "next", "5", "0", "next", "next", "enter"], "ended"),
+    # The machine moving: the path graphics' calls and the path view's run
+    # steps between keys; one recording taken while the machine still
+    # moves, one after it stopped with a key pressed there.
+    ("path-moving", "path", {"--feed": "2", "--origin": "1"}, [0.4, "zoom-out", 0.3, "zoom-in", 0.3], "running"),
+    ("path-ended", "path", {"--feed": "4", "--trail": "2"}, [0.3, "plane", 0.2, "snapshot"], "finished"),
+    ("plotline-run", "plotline", {"--frames": "20"}, [0.3, "22", 0.4, "15"], "finished"),
 ]
 
 

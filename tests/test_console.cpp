@@ -18,6 +18,8 @@
 #include "host/runners/can_view_session.h"
 #include "host/runners/file_panel_session.h"
 #include "host/runners/nc_view_runner.h"
+#include "host/runners/path_session.h"
+#include "host/runners/plotline_session.h"
 #include "host/runners/scope_script.h"
 #include "host/runners/table_form_session.h"
 #include "host/runners/technol_session.h"
@@ -191,7 +193,8 @@ TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
       {"transform-dialog", &host::kDialogKeys}, {"technol", &host::kTechnolKeys}, {"ncview", &host::kNcKeys},
       {"scope", &host::kScopeKeys}, {"canview", &host::kCanViewKeys}, {"vitals-events", &host::kVitalsKeys},
       {"vitals", &host::kVitalsKeys}, {"vitals-keyboard", &host::kVitalsKeys}, {"can-periph", &host::kCanPeriphActions},
-      {"files", &host::kFileKeys}, {"table-form", &host::kFormKeys}, {"transform", &host::kTransformKeys}};
+      {"files", &host::kFileKeys}, {"table-form", &host::kFormKeys}, {"transform", &host::kTransformKeys},
+      {"path", &host::kPathKeys}, {"plotline", &host::kPlotlineKeys}};
   const std::set<std::string> by_word = {"scope", "canview", "vitals-events", "vitals", "vitals-keyboard", "can-periph"};
   // The byte an operation receives for a key step and for a typed one,
   // where it is not the key's code and the character typed.
@@ -233,6 +236,51 @@ TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
                                                            : -1;
       EXPECT_EQ(code, k.code) << operation.id << ": " << k.pc << " -> " << k.word;
     }
+  }
+}
+
+// The moving machine's recordings count calls (path graphics) and run
+// steps (path view): the same script gives the batch command the keys at
+// the calls and between the steps where the console pressed them, and
+// a closing wait is where the run stops.
+TEST(ConsoleRecorder, MachineWaitsCountCallsAndSteps) {
+  struct Row {
+    std::string script;
+    std::string path;      // "call:code ..." then "| stop", or the refusal
+    std::string plotline;  // "after:code ..." then "| stop", or the refusal
+  };
+  const std::vector<Row> rows = {
+      {"", "| 0", "| 0"},
+      {"wait 899 zoom-out wait 49 3", "900:2 950:3 | 0", "refused"},
+      {"wait 4 2 3 wait 13", "5:2 6:3 | 19", "4:2 4:3 | 17"},
+      {"2 wait 0 2", "1:2 2:2 | 0", "0:2 0:2 | 0"},
+      {"wait 5", "| 5", "| 5"},
+      {"22", "refused", "0:22 | 0"},
+      {"wait 3 plane wait 2 wait 600000", "4:4 | 600006", "refused"},
+      {"type:1", "refused", "refused"},
+  };
+  for (const Row& row : rows) {
+    std::vector<host::KeyStep> steps;
+    std::string error, path, plotline;
+    uint64_t stop = 0;
+    const bool parsed = host::ParseKeyScript(row.script, host::kPathKeys, &steps).empty();
+    std::map<uint64_t, uint8_t> calls;
+    if (!parsed || !host::PathKeyCalls(steps, &calls, &stop, &error)) {
+      path = "refused";
+    } else {
+      for (const auto& [call, code] : calls) path += std::to_string(call) + ":" + std::to_string(code) + " ";
+      path += "| " + std::to_string(stop);
+    }
+    EXPECT_EQ(path, row.path) << row.script;
+    std::vector<host::PlotlineKey> keys;
+    if (!host::ParseKeyScript(row.script, host::kPlotlineKeys, &steps).empty() ||
+        !host::PlotlineKeys(steps, &keys, &stop, &error)) {
+      plotline = "refused";
+    } else {
+      for (const host::PlotlineKey& k : keys) plotline += std::to_string(k.after_steps) + ":" + std::to_string(k.code) + " ";
+      plotline += "| " + std::to_string(stop);
+    }
+    EXPECT_EQ(plotline, row.plotline) << row.script;
   }
 }
 

@@ -1,7 +1,7 @@
-// hostsim path PROGRAM.nc --frames DIR [options]
+// hostsim path PROGRAM.nc --frames DIR | --png OUT.png [options]
 //   runs libTracer's path graphics while the simulated machine moves along
-//   an ISO program at a fixed feed per call, and writes numbered PNGs.
-#include <math.h>
+//   an ISO program at a fixed feed per call, and writes numbered PNGs and
+//   the last picture.
 #include <stdio.h>
 
 #include <filesystem>
@@ -10,31 +10,17 @@
 
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
-#include "host/runners/path_motion.h"
-#include "host/runners/tracer_runner.h"
-#include "host/screen/screen.h"
-#include "host/services/display_services.h"
-#include "host/services/file_services.h"
+#include "host/runners/path_session.h"
 #include "host/services/sandbox_folder.h"
-#include "host/services/tracer_host.h"
-#include "tracer/path_graphics.h"
 
 namespace host {
 namespace {
 
 namespace fs = std::filesystem;
 
-const KeyTable kPathKeys = {{
-    {"origin", 1, 0, "move the axis origin to the next of nine positions", ""},
-    {"zoom-out", 2, 0, "coarser grid", ""},
-    {"zoom-in", 3, 0, "finer grid", ""},
-    {"plane", 4, 0, "next plane (redraws)", ""},
-    {"snapshot", 5, 0, "redraw with a fresh position read-out", ""},
-}, false};
-
 // "CALL:KEY,..." into call number -> key code; the key part is read by the
 // shared key-script parser.
-std::map<uint64_t, uint8_t> PathKeys(const std::string& list) {
+std::map<uint64_t, uint8_t> CallKeyList(const std::string& list) {
   std::map<uint64_t, uint8_t> keys;
   std::stringstream items(list);
   std::string item;
@@ -56,85 +42,80 @@ std::map<uint64_t, uint8_t> PathKeys(const std::string& list) {
   return keys;
 }
 
-int16_t TakeStep(double target, int64_t* reached) {
-  int64_t delta = llround(target) - *reached;
-  if (delta > INT16_MAX) delta = INT16_MAX;
-  if (delta < INT16_MIN) delta = INT16_MIN;
-  *reached += delta;
-  return static_cast<int16_t>(delta);
+// --keys is either the list "CALL:KEY,..." or a key script (@FILE or
+// words; its "wait N" lets N calls pass), as the console records it; *stop
+// the call a script ending with a wait ends the run at (else 0).
+std::map<uint64_t, uint8_t> PathKeys(const std::string& value, uint64_t* stop) {
+  *stop = 0;
+  const bool file = value.size() > 1 && value[0] == '@';
+  if (!file && value.find(':') != std::string::npos) return CallKeyList(value);
+  const std::string script = file ? ReadInputFile(value.substr(1), kMaxKeyScriptBytes) : value;
+  std::vector<KeyStep> steps;
+  std::map<uint64_t, uint8_t> keys;
+  std::string error = ParseKeyScript(script, kPathKeys, &steps);
+  if (error.empty()) PathKeyCalls(steps, &keys, stop, &error);
+  if (!error.empty()) throw UsageError("--keys \"" + value + "\": " + error);
+  return keys;
 }
 
 int Path(const ParsedArgs& args) {
-  const std::string program_path = args.Text("PROGRAM");
-  PathMotion motion;
-  std::string error;
-  if (!motion.Load(ReadInputFile(program_path, 16u << 20), &error))
-    throw UsageError(program_path + ": " + error);
-  const std::map<uint64_t, uint8_t> keys = PathKeys(args.Text("--keys"));
+  const std::string program_path = args.Text("PROGRAM"), png = args.Text("--png");
   const fs::path frames = args.Text("--frames");
-  std::error_code ec;
-  fs::create_directories(frames, ec);
-  if (!fs::is_directory(frames)) throw HostError("cannot make the folder " + frames.string());
-
-  SandboxFolder sandbox("path");
-  FileServices files(sandbox.root());
-  Screen screen(640, 480);
-  DisplayServices display(screen, TextStyle::kForm);
-  TracerHost host(display, &files);
-  TracerRunner runner(host, files);
-  if (!runner.Load(static_cast<uint32_t>(args.Int("--lang")), &error)) throw HostError(error);
-
-  host.record().layoutMode = static_cast<uint8_t>(args.ChoiceIndex("--layout") + 1);
-  host.zoom_index = static_cast<uint8_t>(args.Int("--zoom"));
-  host.zoom_divisor = ZoomDivisor(host.zoom_index);
-  host.origin_pos = static_cast<uint8_t>(args.Int("--origin"));
-  const std::string mode = args.Text("--mode-text");
-  snprintf(host.mode_text, sizeof host.mode_text, "%s", mode.c_str());
-  const double radius = args.Real("--tool-radius");
-  host.SetToolRadius(static_cast<uint32_t>(llround(radius * 1000)), radius > 0);
-  const double feed = args.Real("--feed") * 1000;
+  if (frames.empty() && png.empty()) throw UsageError("give --frames DIR, --png FILE or both");
+  uint64_t stop = 0;
+  const std::map<uint64_t, uint8_t> keys = PathKeys(args.Text("--keys"), &stop);
+  PathSettings settings;
+  settings.language = static_cast<uint32_t>(args.Int("--lang"));
+  settings.layout = static_cast<uint8_t>(args.ChoiceIndex("--layout") + 1);
+  settings.zoom = static_cast<uint8_t>(args.Int("--zoom"));
+  settings.origin = static_cast<uint8_t>(args.Int("--origin"));
+  settings.mode_text = args.Text("--mode-text");
+  settings.tool_radius_mm = args.Real("--tool-radius");
+  settings.trail = static_cast<uint8_t>(args.Int("--trail"));
+  settings.feed_mm = args.Real("--feed");
   const uint64_t every = static_cast<uint64_t>(args.Int("--every"));
 
-  int64_t reached_x = llround(motion.x()), reached_y = llround(motion.y());
-  host.SetAxisBlock(0, static_cast<int32_t>(reached_x));
-  host.SetAxisBlock(1, static_cast<int32_t>(reached_y));
-  host.trail_colour = static_cast<uint8_t>(args.Int("--trail"));
-  screen.Clear(display.block()[29]);  // the host's window, in the screen's erase colour
-  runner.PathPrefix();
+  SandboxFolder sandbox("path");
+  PathSession session(sandbox.root());
+  std::string error;
+  if (!session.Load(ReadInputFile(program_path, 16u << 20), settings, &error)) {
+    if (session.segments() == 0) throw UsageError(program_path + ": " + error);
+    throw HostError(error);
+  }
+  if (!frames.empty()) {
+    std::error_code ec;
+    fs::create_directories(frames, ec);
+    if (!fs::is_directory(frames)) throw HostError("cannot make the folder " + frames.string());
+  }
+  session.Start();
   uint64_t frame = 0;
   auto write_frame = [&]() {
+    if (frames.empty()) return;
     char name[32];
     snprintf(name, sizeof name, "frame_%05llu.png", static_cast<unsigned long long>(++frame));
-    if (!screen.WritePng((frames / name).string(), &error)) throw HostError(error);
+    if (!session.screen().WritePng((frames / name).string(), &error)) throw HostError(error);
   };
-  bool moving = true;
-  uint64_t call = 0;
-  while (moving || reached_x != llround(motion.x()) || reached_y != llround(motion.y())) {
-    ++call;
-    auto key = keys.find(call);
-    if (key != keys.end()) {
-      host.key_code = key->second;
-    } else {
-      if (moving && reached_x == llround(motion.x()) && reached_y == llround(motion.y()))
-        moving = motion.Step(feed);
-      host.step_v = TakeStep(motion.x(), &reached_x);  // axis 0 is drawn vertically
-      host.step_h = TakeStep(motion.y(), &reached_y);
-      host.SetAxisBlock(0, static_cast<int32_t>(reached_x));
-      host.SetAxisBlock(1, static_cast<int32_t>(reached_y));
-    }
-    runner.PathRun();
-    if (call % every == 0) write_frame();
+  // The machine runs to the program's end, or to where a script ending
+  // with a wait stops it; keys given for later calls are pressed with the
+  // machine standing there.
+  const uint64_t last_key = keys.empty() ? 0 : keys.rbegin()->first;
+  while (stop != 0 ? session.calls() < stop : session.moving() || session.calls() < last_key) {
+    auto key = keys.find(session.calls() + 1);
+    session.Call(key != keys.end() ? key->second : 0);
+    if (session.calls() % every == 0) write_frame();
   }
-  if (call % every != 0 || call == 0) write_frame();
-  printf("%llu calls, %zu moves, %llu frames in %s\n", static_cast<unsigned long long>(call),
-         motion.segments(), static_cast<unsigned long long>(frame), frames.string().c_str());
+  if (session.calls() % every != 0 || session.calls() == 0) write_frame();
+  if (!png.empty() && !session.screen().WritePng(png, &error)) throw HostError(error);
+  printf("%llu calls, %zu moves, %llu frames in %s\n", static_cast<unsigned long long>(session.calls()),
+         session.segments(), static_cast<unsigned long long>(frame), frames.empty() ? "-" : frames.string().c_str());
   return kExitOk;
 }
 
 CommandRegistration path_command({"path",
-    "the path graphics (libTracer) while the machine runs an ISO program; numbered PNG frames", {
+    "the path graphics (libTracer) while the machine runs an ISO program; numbered PNG frames, the last picture", {
     Positional("PROGRAM", "the ISO program the axes follow (X is axis 0, drawn vertically)"),
-    Text("--frames", "DIR", "folder for frame_00001.png, ...").Required(),
+    Text("--frames", "DIR", "folder for frame_00001.png, ..."),
+    Text("--png", "FILE", "the last picture"),
     Int("--every", 1, 1000000, "20", "write a frame every N calls"),
     Choice("--layout", {"full", "right", "left"}, "full", "drawing area: whole width, right or left half"),
     Int("--zoom", 0, 12, "8", "zoom index (0: 0.025 mm grid ... 12: 500 mm grid)"),
@@ -143,7 +124,9 @@ CommandRegistration path_command({"path",
     Real("--tool-radius", 0, 9999, "2", "tool radius in mm (0: no circle)"),
     Int("--trail", 0, 2, "0", "trail colour: 0, 1 or 2 (display bytes 20, 27, 22)"),
     Real("--feed", 0.001, 32, "1", "millimetres moved per call"),
-    Text("--keys", "CALL:KEY,...", "keys at given calls: origin, zoom-out, zoom-in, plane, snapshot"),
+    Text("--keys", "CALL:KEY,...|SCRIPT",
+         "keys at given calls: origin, zoom-out, zoom-in, plane, snapshot; or a key script whose \"wait N\" "
+         "lets N calls pass (each key takes a call; a closing wait ends the run there)"),
     LanguageOption(),
 }, Path});
 

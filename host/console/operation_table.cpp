@@ -169,6 +169,28 @@ std::vector<KeyBinding> TransformKeys() {
   return keys;
 }
 
+// The path view's keys: its own key codes, which are the script's words.
+std::vector<KeyBinding> PlotlineKeys() {
+  const struct {
+    const char* pc;
+    const char* label;
+    int code;
+  } keys[] = {
+      {"p", "plan", 2},          {"a", "axonometry", 3},     {"v", "perspective", 4},   {"f", "fit", 5},
+      {"o", "next orientation", 7}, {"ArrowRight", "turn +", 10}, {"ArrowLeft", "turn -", 11},
+      {"ArrowDown", "tilt -", 12}, {"ArrowUp", "tilt +", 13}, {"Home", "first angles", 14}, {"+", "zoom in", 15},
+      {"-", "zoom out", 16},     {"z", "whole program", 17}, {"6", "pan +x", 18},      {"4", "pan -x", 19},
+      {"2", "pan -y", 20},       {"8", "pan +y", 21},       {"t", "follow the tool", 22}, {"r", "radius path", 23},
+      {"d", "length path", 24},  {"e", "speed", 25},        {"b", "block by block", 26}, {"n", "all blocks", 27},
+      {"Enter", "next blocks", 28}, {"h", "hold", 29},       {"g", "go on", 30},        {"]", "more per step", 31},
+      {"[", "fewer per step", 32}, {"c", "fit and centre", 33}, {"s", "sheet", 34},    {"w", "working area", 35},
+      {"PageUp", "nearer", 92},  {"PageDown", "farther", 93},
+  };
+  std::vector<KeyBinding> bindings;
+  for (const auto& k : keys) bindings.push_back({k.pc, k.label, std::to_string(k.code), k.code});
+  return bindings;
+}
+
 const std::vector<Operation> kOperations = {
     {"view", "Program view (Kerf format)", "view", kViewOptions, kViewKeys, "--parts", true},
     {"iso-view", "ISO program view", "view", With(kViewOptions, {"--iso", "", OperationOption::kFixed, "", {}, 0, 0}),
@@ -267,6 +289,28 @@ const std::vector<Operation> kOperations = {
       {"--axis", "axis", OperationOption::kChoice, "0", {"0", "1", "2", "3", "4", "5", "255"}, 0, 0},
       {"--machine", "machine type", OperationOption::kChoice, "N", {"N", "S", "K"}, 0, 0}},
      FormKeys(), "--keys", false},
+    // The machine moving: path graphics, path view, preprocessor, drawing-layer cards.
+    {"path", "Path graphics while the machine runs (Tracer)", "path",
+     {{"PROGRAM", "ISO program", OperationOption::kFile, "iso_bracket_g90.nc", {}, 0, 0},
+      {"--layout", "drawing area", OperationOption::kChoice, "full", {"full", "right", "left"}, 0, 0},
+      {"--zoom", "zoom index", OperationOption::kNumber, "8", {}, 0, 12},
+      {"--origin", "origin position", OperationOption::kNumber, "0", {}, 0, 8},
+      {"--tool-radius", "tool radius (mm)", OperationOption::kChoice, "2", {"0", "1", "2", "5", "10"}, 0, 0},
+      {"--trail", "trail colour", OperationOption::kChoice, "0", {"0", "1", "2"}, 0, 0},
+      {"--feed", "feed per call (mm)", OperationOption::kChoice, "1", {"0.5", "1", "2", "4"}, 0, 0}},
+     {{"o", "origin", "origin", 1}, {"Home", "origin", "origin", 1}, {"-", "zoom out", "zoom-out", 2},
+      {"PageDown", "zoom out", "zoom-out", 2}, {"+", "zoom in", "zoom-in", 3}, {"PageUp", "zoom in", "zoom-in", 3},
+      {"p", "plane", "plane", 4}, {"s", "snapshot", "snapshot", 5}},
+     "--keys", false},
+    {"plotline", "Path view while the machine runs (Plotline)", "plotline",
+     {{"PROGRAM", "ISO program", OperationOption::kFile, "plotline/flange_plate.nc", {}, 0, 0},
+      {"--machine", "machine description", OperationOption::kFile, "plotline/plain.machine", {}, 0, 0},
+      {"--view", "view", OperationOption::kChoice, "plan", {"plan", "axo", "persp"}, 0, 0},
+      {"--orientation", "plan orientation", OperationOption::kChoice, "0", {"0", "1", "2"}, 0, 0},
+      {"--size", "screen", OperationOption::kChoice, "800x600", {"800x600", "640x480", "1024x768"}, 0, 0},
+      {"--frames", "steps of the run", OperationOption::kNumber, "40", {}, 1, 1000},
+      {"--follow", "", OperationOption::kFixed, "", {}, 0, 0}},
+     PlotlineKeys(), "--keys", false},
 };
 
 // Digits, with a leading minus where the range holds negative numbers.
@@ -281,6 +325,7 @@ bool WholeNumber(const std::string& text, int min, int max, int* value) {
 }
 
 std::string Quoted(const std::string& word) {
+  if (word.empty()) return "''";
   for (char c : word)
     if (!isalnum(static_cast<unsigned char>(c)) && std::string("-_./@:,=").find(c) == std::string::npos) {
       std::string quoted = "'";

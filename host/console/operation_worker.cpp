@@ -40,6 +40,8 @@ const Runner kRunners[] = {
     {"files", host::RunFileManager},
     {"table-form", host::RunTableForm},
     {"transform", host::RunTransform},
+    {"path", host::RunPath},
+    {"plotline", host::RunPlotline},
 };
 
 }  // namespace

@@ -25,5 +25,8 @@ void RunVitalsEvents(const OperationRequest& request, OperationLink& link);
 void RunVitalsScreen(const OperationRequest& request, OperationLink& link);
 void RunCanPeriph(const OperationRequest& request, OperationLink& link);
 void RunLedWindow(const OperationRequest& request, OperationLink& link);
+// The machine moving: path graphics, path view, preprocessor, drawing-layer cards.
+void RunPath(const OperationRequest& request, OperationLink& link);
+void RunPlotline(const OperationRequest& request, OperationLink& link);
 
 }  // namespace host
