@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -25,6 +26,7 @@
 #include "host/runners/technol_session.h"
 #include "host/runners/transform_session.h"
 #include "host/runners/vitals_session.h"
+#include "host/services/host_error.h"
 
 namespace fs = std::filesystem;
 
@@ -336,6 +338,20 @@ TEST_F(ConsoleSandbox, OptionValuesAreCheckedAndReplayedAsABatchCommand) {
       {"vitals-panel", {{"--calls", "22"}}, "hostsim vitals panel --machine P --calls 22 --lang 9 --png OUT.png"},
       {"vitals-panel", {{"SCREEN", "events"}}, ""},
       {"vitals", {{"SCREEN", "keyboard"}}, ""},
+      // A folder of the sandbox, worked on as a copy; a fixed value goes
+      // with its option.
+      {"files", {{"--drive-c", "programs"}},
+       "hostsim files --drive-c programs --mode 1 --size 800x600 --on-copy --lang 9 --keys @ --png OUT.png"},
+      {"files", {{"--drive-c", "programs/p.knf"}}, ""},
+      {"files", {{"--drive-c", "escape"}}, ""},
+      {"transform", {{"--kind", "1"}, {"--odd", "programs/p.knf"}, {"--even", "programs/p.knf"}},
+       "hostsim transform --kind 1 --odd programs/p.knf --even programs/p.knf --out nesting.knf --lang 9 --keys @ "
+       "--png OUT.png"},
+      {"transform", {{"--kind", "1"}, {"--odd", "programs"}}, ""},
+      {"table-form", {{"--form", "natvrdo"}, {"--table", "programs/p.knf"}},
+       "hostsim table-form --form natvrdo --table programs/p.knf --decimals 3 --axis 0 --machine N --lang 9 --keys @ "
+       "--png OUT.png"},
+      {"table-form", {{"--form", "natvrdo"}, {"--table", "programs/p.knf"}, {"--axis", "6"}}, ""},
   };
   for (const auto& row : more) {
     const std::string reason = host::CheckOptionValues(*host::FindOperation(row.operation), box_, row.given, 9, &values, &shown);
@@ -344,6 +360,30 @@ TEST_F(ConsoleSandbox, OptionValuesAreCheckedAndReplayedAsABatchCommand) {
       EXPECT_EQ(host::BatchCommandLine(*host::FindOperation(row.operation), shown, "", "OUT.png"), row.replayed);
     }
   }
+}
+
+// The file manager's drive c: is a copy that lists as the folder does:
+// every file and folder with its time, no link followed out of it.
+TEST_F(ConsoleSandbox, FolderCopiedWithItsTimes) {
+  fs::create_directories(fs::path(box_) / "programs" / "old" / "deeper");
+  std::ofstream(fs::path(box_) / "programs" / "old" / "deeper" / "d.knf") << "deep";
+  const auto then = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+  const std::vector<std::string> entries = {"programs/old/deeper/d.knf", "programs/old/deeper", "programs/old",
+                                            "programs/p.knf", "programs"};
+  int minutes = 0;
+  for (const std::string& e : entries) fs::last_write_time(fs::path(box_) / e, then + std::chrono::minutes(++minutes));
+  const fs::path copy = root_ / "copy";
+  host::CopyFolderWithTimes(box_, copy.string());
+  for (const std::string& e : entries) {
+    EXPECT_EQ(fs::is_directory(copy / e), fs::is_directory(fs::path(box_) / e)) << e;
+    EXPECT_EQ(fs::last_write_time(copy / e), fs::last_write_time(fs::path(box_) / e)) << e;
+  }
+  std::ifstream deep(copy / "programs" / "old" / "deeper" / "d.knf");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(deep), {}), "deep");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(copy / "escape"))) << "a link to outside the folder";
+  EXPECT_FALSE(fs::exists(fs::symlink_status(copy / "secret.txt")));
+  EXPECT_THROW(host::CopyFolderWithTimes(box_, copy.string()), host::HostError) << "onto a folder that exists";
+  EXPECT_THROW(host::CopyFolderWithTimes(box_ + "/programs/p.knf", (root_ / "c2").string()), host::HostError);
 }
 
 TEST(ConsoleJson, TextsReachThePageIntact) {
