@@ -39,11 +39,11 @@ ScopeSession::ScopeSession(const std::string& folder)
 }
 
 bool ScopeSession::Open(const ScopeSettings& settings, std::string* error) {
+  // Without Vitals the bar's keys stay blank.
   std::string vitals_error;
-  have_vitals_ = vitals_.Open(LibraryPath("Vitals"), &vitals_error);
-  if (have_vitals_) {
+  if (vitals_.Open(LibraryPath("Vitals"), &vitals_error)) {
     auto init = vitals_.Bind<int (*)(void*, uint32_t)>("LocalizationInit");
-    have_vitals_ = init != nullptr && init(nullptr, settings.language);
+    if (init != nullptr && init(nullptr, settings.language)) label_ = vitals_.Bind<const char* (*)(uint32_t)>("GetLocString");
   }
   if (!runner_.Load(error)) return false;
   runner_.Setup(settings.host, settings.recording);
@@ -76,8 +76,7 @@ void ScopeSession::Step(const KeyStep& step) {
 
 Screen& ScopeSession::Picture() {
   DrawScopeSoftKeys(screen_, kBarY, bar_, [this](uint32_t id) {
-    auto get = have_vitals_ ? vitals_.Bind<const char* (*)(uint32_t)>("GetLocString") : nullptr;
-    const char* text = get != nullptr ? get(id) : nullptr;
+    const char* text = label_ != nullptr ? label_(id) : nullptr;
     return std::string(text != nullptr ? text : "");
   });
   return screen_;

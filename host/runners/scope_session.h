@@ -56,7 +56,7 @@ class ScopeSession {
   DisplayServices display_;
   ScopeRunner runner_;
   Library vitals_;
-  bool have_vitals_ = false;
+  const char* (*label_)(uint32_t) = nullptr;  // Vitals' GetLocString, when it loaded
   ScopeBar bar_ = ScopeBar::kMain;
 };
 
