@@ -86,6 +86,10 @@ ROWS = [
     ("path-moving", "path", {"--feed": "2", "--origin": "1"}, [0.4, "zoom-out", 0.3, "zoom-in", 0.3], "running"),
     ("path-ended", "path", {"--feed": "4", "--trail": "2"}, [0.3, "plane", 0.2, "snapshot"], "finished"),
     ("plotline-run", "plotline", {"--frames": "20"}, [0.3, "22", 0.4, "15"], "finished"),
+    # The preprocessor's three inputs typed, one with a typo deleted and a
+    # sign turned; the ISO program it writes is reported.
+    ("preprocess-typed", "preprocess", {"SOURCE": "norvik/sized.prg", "--size": "640x480"},
+     ["2", "0", "0", "enter", "1", "3", "delete", "2", "0", "enter", "1", "5", "sign", "sign", "enter"], "finished"),
 ]
 
 

@@ -21,6 +21,7 @@
 #include "host/runners/nc_view_runner.h"
 #include "host/runners/path_session.h"
 #include "host/runners/plotline_session.h"
+#include "host/runners/preprocess_session.h"
 #include "host/runners/scope_script.h"
 #include "host/runners/table_form_session.h"
 #include "host/runners/technol_session.h"
@@ -196,7 +197,7 @@ TEST(ConsoleRecorder, EveryKeyWordReplaysItsCode) {
       {"scope", &host::kScopeKeys}, {"canview", &host::kCanViewKeys}, {"vitals-events", &host::kVitalsKeys},
       {"vitals", &host::kVitalsKeys}, {"vitals-keyboard", &host::kVitalsKeys}, {"can-periph", &host::kCanPeriphActions},
       {"files", &host::kFileKeys}, {"table-form", &host::kFormKeys}, {"transform", &host::kTransformKeys},
-      {"path", &host::kPathKeys}, {"plotline", &host::kPlotlineKeys}};
+      {"path", &host::kPathKeys}, {"plotline", &host::kPlotlineKeys}, {"preprocess", &host::kPreprocessKeys}};
   const std::set<std::string> by_word = {"scope", "canview", "vitals-events", "vitals", "vitals-keyboard", "can-periph"};
   // The byte an operation receives for a key step and for a typed one,
   // where it is not the key's code and the character typed.

@@ -14,25 +14,14 @@
 #include "host/commands/command.h"
 #include "host/commands/file_args.h"
 #include "host/commands/output_watch.h"
-#include "host/runners/preprocess_runner.h"
-#include "host/screen/screen.h"
+#include "host/runners/preprocess_session.h"
 #include "host/screen/text.h"
-#include "host/services/dispatch.h"
 #include "host/services/sandbox_folder.h"
-#include "host/services/tick_clock.h"
 
 namespace host {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The keys of an input: digits, the point, the sign, delete and enter.
-const KeyTable kInputKeys = {{
-    {"enter", 255, 255, "stores the number (ends the input)", ""},
-    {"point", 43, 43, "the decimal point", ""},
-    {"sign", 63, 63, "turns the sign", ""},
-    {"delete", 46, 46, "removes the last character", ""},
-}, true};
 
 std::string AnswerCheck(const std::string& value) {
   std::vector<uint8_t> keys;
@@ -65,33 +54,19 @@ int Preprocess(const ParsedArgs& args) {
   // The source's folder goes into the sandbox as c:\prog; the output comes
   // out of c:\output.
   SandboxFolder sandbox("preprocess");
-  std::string prog = sandbox.MakeDir("c/prog");
-  sandbox.MakeDir("c/cmos");
-  sandbox.MakeDir("c/output");
-  fs::path folder = fs::path(source).parent_path();
-  if (folder.empty()) folder = ".";
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(folder, ec))
-    if (entry.is_regular_file()) CopyFromInput(entry.path().string(), prog + "/" + entry.path().filename().string());
-  if (ec) throw HostError(folder.string() + ": " + ec.message());
-  PreprocessOptions options;
-  options.source_dos_path = "c:\\prog\\" + fs::path(source).filename().string();
-  options.destination_dos_path = "c:\\output\\" + fs::path(out).filename().string();
-  options.right = size.width - 1;
-  options.bottom = size.height - 1;
-  options.language = static_cast<uint32_t>(args.Int("--lang"));
-  options.skip_slash = args.Has("--skip-slash");
-
-  FileServices files(sandbox.root());
-  Screen screen(size.width, size.height);
-  TickClock clock;
-  PreprocessRunner runner(files, screen, clock.counter(), TickClock::kFrequency);
-  ScopedDispatchObserver refresh([&clock](uint32_t, int) { clock.Refresh(); });
+  PreprocessSettings settings;
+  settings.width = size.width;
+  settings.height = size.height;
+  settings.language = static_cast<uint32_t>(args.Int("--lang"));
+  settings.skip_slash = args.Has("--skip-slash");
+  PreprocessSession session(sandbox.root(), source, fs::path(out).filename().string(), settings);
+  PreprocessRunner& runner = session.runner();
+  FileServices& files = session.files();
   std::string error;
-  if (!runner.Load(options, &error)) throw HostError(error);
+  if (!session.Load(&error)) throw HostError(error);
   OutputWatch watch(files, "hostsim preprocess", args.Bytes("--max-output"), quiet);
   bool terminal = isatty(0);
-  PreprocessRun run = runner.Run([&](const std::string& prompt, std::vector<uint8_t>* keys) {
+  PreprocessRun run = session.Run([&](const std::string& prompt, std::vector<uint8_t>* keys) {
     std::string answer;
     if (!answers.empty()) {
       answer = answers.front();
@@ -118,9 +93,9 @@ int Preprocess(const ParsedArgs& args) {
   });
   runner.Stop();
   watch.ThrowIfLimitReached();
-  if (!png.empty() && !screen.WritePng(png, &error)) throw HostError(error);
+  if (!png.empty() && !session.screen().WritePng(png, &error)) throw HostError(error);
   if (run.end == PreprocessEnd::kComplete) {
-    CopyToOutput(files.Resolve(options.destination_dos_path), out);
+    CopyToOutput(session.OutputPath(), out);
     if (!quiet) printf("%s: complete, %u PreprocessCont calls, %u inputs\n", out.c_str(), run.cont_calls, run.inputs);
     return kExitOk;
   }
@@ -139,7 +114,7 @@ CommandRegistration preprocess_command({"preprocess", "translates a parametric p
     Text("--input", "VALUE", "the answer to the next INP: digits, '.', '-', <N> for key N; \"\" presses Enter "
          "alone")
         .Repeatable().EmptyAllowed().Checked(AnswerCheck, "digits, '.', '-', blanks and <N> with N 0..255"),
-    KeysOption("--keys", kInputKeys, "keys for the inputs after the --input answers, e.g. \"12 point 5 enter\""),
+    KeysOption("--keys", kPreprocessKeys, "keys for the inputs after the --input answers, e.g. \"12 point 5 enter\""),
     Flag("--skip-slash", "lines starting with \"/\" are dropped"),
     Int("--lang", 0, 255, "5", "language of the library's texts"),
     Text("--png", "FILE", "the screen to write"),

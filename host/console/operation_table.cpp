@@ -169,6 +169,16 @@ std::vector<KeyBinding> TransformKeys() {
   return keys;
 }
 
+// The preprocessor's input keys (kPreprocessKeys); digits are typed.
+std::vector<KeyBinding> PreprocessKeys() {
+  std::vector<KeyBinding> keys = {
+      {"Enter", "enter", "enter", 255},       {".", "point", "point", 43},       {",", "point", "point", 43},
+      {"-", "sign", "sign", 63},              {"Backspace", "delete", "delete", 46}, {"Delete", "delete", "delete", 46},
+  };
+  for (char c = '0'; c <= '9'; ++c) keys.push_back({std::string(1, c), std::string(1, c), std::string(1, c), c});
+  return keys;
+}
+
 // The path view's keys: its own key codes, which are the script's words.
 std::vector<KeyBinding> PlotlineKeys() {
   const struct {
@@ -311,6 +321,12 @@ const std::vector<Operation> kOperations = {
       {"--frames", "steps of the run", OperationOption::kNumber, "40", {}, 1, 1000},
       {"--follow", "", OperationOption::kFixed, "", {}, 0, 0}},
      PlotlineKeys(), "--keys", false},
+    {"preprocess", "Preprocessor: a parametric program translated (Norvik)", "preprocess",
+     {{"SOURCE", "parametric program", OperationOption::kFile, "norvik/sized.prg", {}, 0, 0},
+      {"--size", "screen", OperationOption::kChoice, "800x600", {"800x600", "640x480", "1024x768"}, 0, 0},
+      {"--skip-slash", "drop lines starting with /", OperationOption::kFlag, "", {}, 0, 0},
+      {"--out", "", OperationOption::kFixed, "translated.nc", {}, 0, 0}},
+     PreprocessKeys(), "--keys", false},
 };
 
 // Digits, with a leading minus where the range holds negative numbers.

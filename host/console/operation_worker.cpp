@@ -42,6 +42,7 @@ const Runner kRunners[] = {
     {"transform", host::RunTransform},
     {"path", host::RunPath},
     {"plotline", host::RunPlotline},
+    {"preprocess", host::RunPreprocess},
 };
 
 }  // namespace

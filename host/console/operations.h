@@ -28,5 +28,6 @@ void RunLedWindow(const OperationRequest& request, OperationLink& link);
 // The machine moving: path graphics, path view, preprocessor, drawing-layer cards.
 void RunPath(const OperationRequest& request, OperationLink& link);
 void RunPlotline(const OperationRequest& request, OperationLink& link);
+void RunPreprocess(const OperationRequest& request, OperationLink& link);
 
 }  // namespace host

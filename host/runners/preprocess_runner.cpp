@@ -120,9 +120,10 @@ uint32_t PreprocessRunner::Cont() {
 
 uint32_t PreprocessRunner::Stop() { return stop_(&info_); }
 
-PreprocessRun PreprocessRunner::Run(const KeySource& next_keys) {
+PreprocessRun PreprocessRunner::Run(const KeySource& next_keys, const std::function<void()>& after_cont) {
   PreprocessRun run;
   std::deque<uint8_t> keys;
+  bool answering = false;  // an answer's first keys went in, its enter not yet
   Start();
   while (run.cont_calls < kMaxContCalls) {
     if (!error_.empty()) {
@@ -138,11 +139,12 @@ PreprocessRun PreprocessRunner::Run(const KeySource& next_keys) {
           return run;
         }
         keys.assign(typed.begin(), typed.end());
-        ++run.inputs;
+        if (!answering) ++run.inputs;
+        answering = true;
       }
       info_.key = static_cast<char>(keys.front());
       info_.key_waiting = 1;
-      if (keys.front() == kEnterKey) input_awaited_ = false;
+      if (keys.front() == kEnterKey) input_awaited_ = answering = false;
       keys.pop_front();
     }
     uint64_t before = MonotonicMicroseconds(), calls_before = DispatchCount();
@@ -150,6 +152,7 @@ PreprocessRun PreprocessRunner::Run(const KeySource& next_keys) {
     run.slice_us.push_back(static_cast<uint32_t>(MonotonicMicroseconds() - before));
     run.most_calls = std::max(run.most_calls, DispatchCount() - calls_before);
     ++run.cont_calls;
+    if (after_cont) after_cont();
     if (r == 2) {
       run.end = error_.empty() ? PreprocessEnd::kComplete : PreprocessEnd::kHalted;
       return run;

@@ -58,10 +58,11 @@ class PreprocessRunner {
 
   // Start, then Cont until completion or an error; each input the library
   // awaits is answered with the keys `next_keys(prompt, &keys)` gives
-  // (AnswerKeys turns a typed answer into them); it returns false when it
-  // has none. Stop is left to the caller.
+  // (AnswerKeys turns a typed answer into them), whole or in parts up to
+  // the enter key; it returns false when it has none. `after_cont` runs
+  // after every Cont. Stop is left to the caller.
   using KeySource = std::function<bool(const std::string& prompt, std::vector<uint8_t>* keys)>;
-  PreprocessRun Run(const KeySource& next_keys);
+  PreprocessRun Run(const KeySource& next_keys, const std::function<void()>& after_cont = {});
 
   // Texts last drawn, in the control's character set (blanks at the end
   // removed).
