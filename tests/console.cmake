@@ -19,3 +19,6 @@ if(Python3_FOUND AND NOT SANITIZE)
                    ${CMAKE_SOURCE_DIR}/examples)
   set_tests_properties(ConsoleReplay PROPERTIES TIMEOUT 1200)
 endif()
+# The periodic screens' sessions, which the console and the batch commands
+# share: a key script's steps are the calls they stand for.
+add_unit_test(test_periodic_sessions SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_periodic_sessions.cpp LIBS hostsim_options)
