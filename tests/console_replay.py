@@ -59,7 +59,7 @@ ROWS = [
     ("vitals-slm", "vitals", {"SCREEN": "slm", "--layout": "P"}, ["1", 0.25, "2", "1"], "running"),
     ("vitals-leds", "vitals", {"SCREEN": "leds", "--leds": "165", "--labelled": "1"}, ["0"], "running"),
     # Each key held for one call, let go by the next one without a key.
-    ("vitals-keyboard", "vitals-keyboard", {"--type": "M"}, ["4", "10", 0.25, "11", "11", 0.3], "running"),
+    ("vitals-keyboard", "vitals-keyboard", {"--type": "M"}, ["4", "10", 0.25, "11", "60", "11", 0.3], "running"),
     # Anvil's CAN peripherals: an SDO read typed and sent, answered by the
     # simulated driver on the next call.
     ("can-periph-sdo", "can-periph", {"--nodes": "3,2"},

@@ -75,7 +75,8 @@ const OperationOption kVitalsLayout = {
     "--layout", "layout (C whole, L left half, P right half)", OperationOption::kChoice, "C", {"C", "L", "P"}, 0, 0};
 
 // The keyboard test holds the panel's key of the same label: "1" is key 0,
-// "A" key 10 (the first keys of every panel type).
+// "A" key 10 (the first keys of every panel type); the later keys, whose
+// labels repeat, by their buttons.
 std::vector<KeyBinding> KeyboardTestKeys() {
   std::vector<KeyBinding> keys;
   for (int k = 0; k < kKeyLabelCount; ++k) {
@@ -84,6 +85,10 @@ std::vector<KeyBinding> KeyboardTestKeys() {
     if (isupper(static_cast<unsigned char>(kKeyLabels[k])))
       keys.push_back({std::string(1, static_cast<char>(tolower(kKeyLabels[k]))), label, std::to_string(k), k});
   }
+  // The keys past the labels' first round: on-screen buttons only.
+  for (int k = kKeyLabelCount; k < kMaxKeys; ++k)
+    keys.push_back({"", std::string(1, kKeyLabels[k % kKeyLabelCount]) + " (" + std::to_string(k) + ")",
+                    std::to_string(k), k});
   return keys;
 }
 
