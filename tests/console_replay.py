@@ -90,6 +90,10 @@ ROWS = [
     # sign turned; the ISO program it writes is reported.
     ("preprocess-typed", "preprocess", {"SOURCE": "norvik/sized.prg", "--size": "640x480"},
      ["2", "0", "0", "enter", "1", "3", "delete", "2", "0", "enter", "1", "5", "sign", "sign", "enter"], "finished"),
+    # The drawing layer's test cards, drawn once.
+    ("card-pens", "pens-demo", {}, [], "finished"),
+    ("card-display-form", "display-test", {"--style": "form"}, [], "finished"),
+    ("card-screen", "screen-test", {"--size": "640x480"}, [], "finished"),
 ]
 
 

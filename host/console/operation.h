@@ -62,6 +62,9 @@ struct Operation {
   // for an operation that takes no keys.
   std::string replay_option = "--keys";
   bool replay_count = false;
+  // Whether the batch command takes --lang (a test card draws no texts of
+  // a library).
+  bool takes_language = true;
 };
 
 const std::vector<Operation>& ConsoleOperations();

@@ -332,6 +332,12 @@ const std::vector<Operation> kOperations = {
       {"--skip-slash", "drop lines starting with /", OperationOption::kFlag, "", {}, 0, 0},
       {"--out", "", OperationOption::kFixed, "translated.nc", {}, 0, 0}},
      PreprocessKeys(), "--keys", false},
+    {"pens-demo", "Drawing layer: patterns, text boxes, 3D pens, arcs", "pens-demo", {}, {}, "", false, false},
+    {"display-test", "Display block test card", "display-test",
+     {{"--style", "text style", OperationOption::kChoice, "screen", {"screen", "form"}, 0, 0}}, {}, "", false, false},
+    {"screen-test", "Graphics services test card", "screen-test",
+     {{"--size", "screen", OperationOption::kChoice, "1024x768", {"1024x768", "800x600", "640x480"}, 0, 0}}, {}, "",
+     false, false},
 };
 
 // Digits, with a leading minus where the range holds negative numbers.
@@ -439,7 +445,7 @@ std::string BatchCommandLine(const Operation& operation, const OptionValues& sho
     else line += " " + o.name + " " + Quoted(it->second);
   }
   auto lang = shown.find("--lang");
-  if (lang != shown.end()) line += " --lang " + lang->second;
+  if (lang != shown.end() && operation.takes_language) line += " --lang " + lang->second;
   if (!operation.replay_option.empty())
     line += " " + operation.replay_option + " " + Quoted(operation.replay_count ? replay : "@" + replay);
   return line + " --png " + Quoted(png);

@@ -43,6 +43,9 @@ const Runner kRunners[] = {
     {"path", host::RunPath},
     {"plotline", host::RunPlotline},
     {"preprocess", host::RunPreprocess},
+    {"pens-demo", host::RunTestCard},
+    {"display-test", host::RunTestCard},
+    {"screen-test", host::RunTestCard},
 };
 
 }  // namespace

@@ -29,5 +29,6 @@ void RunLedWindow(const OperationRequest& request, OperationLink& link);
 void RunPath(const OperationRequest& request, OperationLink& link);
 void RunPlotline(const OperationRequest& request, OperationLink& link);
 void RunPreprocess(const OperationRequest& request, OperationLink& link);
+void RunTestCard(const OperationRequest& request, OperationLink& link);
 
 }  // namespace host
