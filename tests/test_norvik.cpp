@@ -232,12 +232,20 @@ TEST_F(Norvik, OutputByteForByte) {
 
 TEST_F(Norvik, OperatorInputAndParametersAcrossTranslations) {
   // Typed answers: the old value is replaced by the first key; "." is the
-  // point key, "-" the sign key, <46> deletes the last character.
-  Translation t = host.TranslateText(
-      CrLf({"(DEF,1,2,\"Width: \")", "(INP,1,E10)", "(INP,\"Height: \",E11)", "(INP,1,E12)",
-            "(OUT,1,E10)", "XE10YE11ZE12"}),
-      {"-12.5", "47<46>", ""});
+  // point key, "-" the sign key, <46> deletes the last character. Handed
+  // over whole or one key at a time (the console's operator), they write
+  // the same and count as the same three inputs.
+  const std::string source = CrLf({"(DEF,1,2,\"Width: \")", "(INP,1,E10)", "(INP,\"Height: \",E11)",
+                                   "(INP,1,E12)", "(OUT,1,E10)", "XE10YE11ZE12"});
+  const std::vector<std::string> answers = {"-12.5", "47<46>", ""};
+  host.key_by_key = true;
+  const Translation typed = host.TranslateText(source, answers);
+  host.key_by_key = false;
+  Translation t = host.TranslateText(source, answers);
   ASSERT_EQ(t.end, host::PreprocessEnd::kComplete) << t.error;
+  EXPECT_EQ(t.inputs, 3u);
+  EXPECT_EQ(typed.inputs, 3u);
+  EXPECT_EQ(typed.output, t.output);
   // An empty answer (key 255 alone) keeps the old value of E12, 0 at load.
   EXPECT_EQ(ProgramBlocks(t.output), (std::vector<std::string>{"X-12.5 Y4 Z0"}));
   EXPECT_EQ(t.key_flag_after, 1) << "the flag stays set after key 255";

@@ -53,15 +53,21 @@ Translation PreprocessHost::Translate(const std::string& name,
   });
   if (before_start) before_start();
   size_t next = 0;
+  std::vector<uint8_t> typed;  // an answer's keys not handed over yet
   host::PreprocessRun run = runner.Run([&](const std::string&, std::vector<uint8_t>* keys) {
     std::string error;
-    return next < answers.size() && host::AnswerKeys(answers[next++], keys, &error);
+    if (!key_by_key) return next < answers.size() && host::AnswerKeys(answers[next++], keys, &error);
+    if (typed.empty() && (next >= answers.size() || !host::AnswerKeys(answers[next++], &typed, &error))) return false;
+    keys->assign(1, typed.front());
+    typed.erase(typed.begin());
+    return true;
   });
   runner.Stop();
   host::SetDispatchObserver(nullptr);
   box_.files().ClearFaults();
   t.end = run.end;
   t.cont_calls = run.cont_calls;
+  t.inputs = run.inputs;
   t.most_calls = run.most_calls;
   t.key_flag_after = runner.info().key_waiting;
   t.status = host::ZorvToUtf8(runner.status_line());

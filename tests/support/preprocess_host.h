@@ -20,6 +20,7 @@ struct Translation {
   int handles_left = 0;      // host files left open after PreprocessStop
   std::string status, error; // the lines shown, UTF-8
   uint32_t cont_calls = 0;
+  uint32_t inputs = 0;
   uint64_t most_calls = 0;     // the most host service calls of one PreprocessCont
   uint8_t key_flag_after = 0;  // the record's key flag after the translation
   std::vector<std::string> drawing;  // every graphics call, described
@@ -44,6 +45,8 @@ class PreprocessHost {
   int left = 0, top = 0, right = 639, bottom = 479;
   bool skip_slash = false;
   uint32_t language = 5;
+  // Answers handed over one key at a time, as an operator types them.
+  bool key_by_key = false;
   // Runs just before PreprocessStart (fault injection).
   std::function<void()> before_start;
 
