@@ -30,9 +30,8 @@ void ReportOutput(const std::string& path, const std::string& dos_name, Operatio
   }
 }
 
-}  // namespace
-
-void RunPreprocess(const OperationRequest& request, OperationLink& link) {
+// Translates; false when the console closed the key pipe on the way.
+bool Translate(const OperationRequest& request, OperationLink& link) {
   const OptionValues& values = request.values;
   PreprocessSettings settings;
   settings.language = static_cast<uint32_t>(std::stoul(values.at("--lang")));
@@ -41,7 +40,10 @@ void RunPreprocess(const OperationRequest& request, OperationLink& link) {
   const std::string output = std::filesystem::path(values.at("--out")).filename().string();
   PreprocessSession session(request.folder, values.at("SOURCE"), output, settings);
   std::string error;
-  if (!session.Load(&error)) return link.Status("failed", error);
+  if (!session.Load(&error)) {
+    link.Status("failed", error);
+    return true;
+  }
   link.Status("running", "translating " + request.shown.at("SOURCE"));
   bool closed = false, answering = false;
   const PreprocessRun run = session.Run(
@@ -60,17 +62,24 @@ void RunPreprocess(const OperationRequest& request, OperationLink& link) {
       [&] { link.FrameEvery(session.screen(), kFrameMs); });
   session.Stop();
   link.Frame(session.screen());
-  if (closed) return;
-  const PreprocessRunner& runner = session.runner();
+  if (closed) return false;
   link.Result(std::to_string(run.cont_calls) + " PreprocessCont calls, " + std::to_string(run.inputs) + " inputs");
   if (run.end == PreprocessEnd::kComplete) {
     ReportOutput(session.OutputPath(), "c:\\output\\" + output, link);
     link.Status("finished", "translated into c:\\output\\" + output);
   } else {
     link.Status("failed", run.end == PreprocessEnd::kUnfinished ? "the preprocessor did not finish"
-                                                                : ZorvToUtf8(runner.error_line()));
+                                                                : ZorvToUtf8(session.runner().error_line()));
   }
-  // The operation stands; keys pressed now reach no input.
+  return true;
+}
+
+}  // namespace
+
+void RunPreprocess(const OperationRequest& request, OperationLink& link) {
+  // The session (and its tick counter) ends with the translation; the
+  // operation then stands, and keys pressed now reach no input.
+  if (!Translate(request, link)) return;
   int code = 0;
   while (link.NextKey(-1, &code) == OperationLink::kKey) {
   }
