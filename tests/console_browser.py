@@ -17,7 +17,6 @@ import base64
 import http.client
 import json
 import os
-import queue
 import shlex
 import shutil
 import signal
@@ -27,24 +26,8 @@ import tempfile
 import threading
 import time
 
-# 32-bit programs run through an emulator here: generous bounds, which a
-# fast machine never comes near.
-DEADLINE = float(os.environ.get("CONSOLE_TEST_DEADLINE", "300"))
+from console_support import DEADLINE, fail, start_console, wait_for
 
-
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
-    sys.exit(1)
-
-
-def wait_for(what, check, deadline=DEADLINE, interval=0.05):
-    end = time.monotonic() + deadline
-    while time.monotonic() < end:
-        value = check()
-        if value:
-            return value
-        time.sleep(interval)
-    fail("timed out waiting for " + what)
 
 
 class Browser:
@@ -144,22 +127,6 @@ def http_status(port, path, host=None, origin=None):
     status = connection.getresponse().status
     connection.close()
     return status
-
-
-def start_console(hostsim, sandbox, tmp):
-    console = subprocess.Popen([hostsim, "console", "--port", "0", "--sandbox", sandbox],
-                               stdout=subprocess.PIPE, text=True, env=dict(os.environ, TMPDIR=tmp))
-    lines = queue.Queue()
-    threading.Thread(target=lambda: [lines.put(l) for l in console.stdout], daemon=True).start()
-    try:
-        line = lines.get(timeout=DEADLINE)
-    except queue.Empty:
-        fail("the console printed no address")
-    marker = "http://127.0.0.1:"
-    if marker not in line:
-        fail("unexpected first line: " + line)
-    port = int(line.split(marker)[1].split("/")[0])
-    return console, port
 
 
 def operation_children(parent):

@@ -17,20 +17,17 @@ usage: console_replay.py HOSTSIM EXAMPLES_DIR [ROW-NAME ...]
 import http.client
 import json
 import os
-import queue
 import shlex
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 import urllib.parse
 
-# 32-bit programs run through an emulator here: generous bounds, which a
-# fast machine never comes near.
-DEADLINE = float(os.environ.get("CONSOLE_TEST_DEADLINE", "300"))
+from console_support import DEADLINE, fail, start_console, wait_for
+
 
 # name, operation, options, steps (a key word, or a pause in seconds), the
 # state the operation reaches.
@@ -97,35 +94,9 @@ ROWS = [
 ]
 
 
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
-    sys.exit(1)
-
-
-def wait_for(what, check, deadline=DEADLINE, interval=0.02):
-    end = time.monotonic() + deadline
-    while time.monotonic() < end:
-        value = check()
-        if value:
-            return value
-        time.sleep(interval)
-    fail("timed out waiting for " + what)
-
-
 class Console:
     def __init__(self, hostsim, sandbox, tmp):
-        self.process = subprocess.Popen([hostsim, "console", "--port", "0", "--sandbox", sandbox],
-                                        stdout=subprocess.PIPE, text=True, env=dict(os.environ, TMPDIR=tmp))
-        lines = queue.Queue()
-        threading.Thread(target=lambda: [lines.put(l) for l in self.process.stdout], daemon=True).start()
-        try:
-            line = lines.get(timeout=DEADLINE)
-        except queue.Empty:
-            fail("the console printed no address")
-        marker = "http://127.0.0.1:"
-        if marker not in line:
-            fail("unexpected first line: " + line)
-        self.port = int(line.split(marker)[1].split("/")[0])
+        self.process, self.port = start_console(hostsim, sandbox, tmp)
 
     def request(self, method, path, params=None):
         connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=DEADLINE)
