@@ -7,14 +7,13 @@
 
 #include "host/console/operation_link.h"
 #include "host/console/operations.h"
+#include "host/console/timed_screen.h"
 #include "host/runners/path_session.h"
-#include "host/services/tick_clock.h"
 
 namespace host {
 
 namespace {
 constexpr uint64_t kCallUs = 10000;  // the control's cycle: one path graphics call
-constexpr uint32_t kFrameMs = 40;
 }  // namespace
 
 void RunPath(const OperationRequest& request, OperationLink& link) {
@@ -39,39 +38,18 @@ void RunPath(const OperationRequest& request, OperationLink& link) {
   link.Frame(session.screen());
   link.Status("running", "the machine moves along " + request.shown.at("PROGRAM"));
 
-  uint32_t since_key = 0;  // calls without a key since the last key
-  uint64_t next_call_us = MonotonicMicroseconds();
-  bool standing = false;
-  for (;;) {
-    int timeout_ms = -1;
-    if (session.moving()) {
-      const uint64_t now = MonotonicMicroseconds();
-      timeout_ms = next_call_us > now ? static_cast<int>((next_call_us - now + 999) / 1000) : 0;
-    }
-    int code = 0;
-    const OperationLink::KeyArrival arrival = link.NextKey(timeout_ms, &code);
-    if (arrival == OperationLink::kClosed) return;
-    if (arrival == OperationLink::kKey) {
-      link.KeyWait(since_key);
-      since_key = 0;
-      session.Call(static_cast<uint8_t>(code));
-      link.SinceKey(since_key);
-      link.Frame(session.screen());
-    } else if (session.moving() && MonotonicMicroseconds() >= next_call_us) {
-      session.Call(0);
-      ++since_key;
-      next_call_us += kCallUs;
-      link.SinceKey(since_key);
-      if (session.moving()) link.FrameEvery(session.screen(), kFrameMs);
-    }
-    if (!session.moving() && !standing) {
-      standing = true;
-      link.Frame(session.screen());
-      link.Result(std::to_string(session.calls()) + " path graphics calls, " + std::to_string(session.segments()) +
-                  " moves");
-      link.Status("finished", "the machine stands at the program's end");
-    }
-  }
+  MachineScreen run;
+  run.cycle_us = kCallUs;
+  run.running = [&] { return session.moving(); };
+  run.cycle = [&] { session.Call(0); };
+  run.press = [&](uint8_t code) { session.Call(code); };
+  run.picture = [&]() -> const Screen& { return session.screen(); };
+  run.finished = [&] {
+    link.Result(std::to_string(session.calls()) + " path graphics calls, " + std::to_string(session.segments()) +
+                " moves");
+    link.Status("finished", "the machine stands at the program's end");
+  };
+  RunMachineScreen(run, link);
 }
 
 }  // namespace host

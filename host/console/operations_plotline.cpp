@@ -11,6 +11,7 @@
 
 #include "host/console/operation_link.h"
 #include "host/console/operations.h"
+#include "host/console/timed_screen.h"
 #include "host/runners/plotline_session.h"
 
 namespace host {
@@ -18,7 +19,6 @@ namespace host {
 namespace {
 
 constexpr uint64_t kStepUs = 100000;  // one step of the machine's run
-constexpr uint32_t kFrameMs = 40;
 
 bool ReadWhole(const std::string& path, std::string* text) {
   std::ifstream file(path, std::ios::binary);
@@ -58,39 +58,18 @@ void RunPlotline(const OperationRequest& request, OperationLink& link) {
   link.Frame(session.screen());
   link.Status("running", "the machine runs " + view.program_name);
 
-  uint32_t since_key = 0;  // run steps since the last key
   int step = 0;
-  uint64_t next_step_us = MonotonicMicroseconds();
-  bool ran = false;
-  for (;;) {
-    int timeout_ms = -1;
-    if (step <= steps) {
-      const uint64_t now = MonotonicMicroseconds();
-      timeout_ms = next_step_us > now ? static_cast<int>((next_step_us - now + 999) / 1000) : 0;
-    }
-    int code = 0;
-    const OperationLink::KeyArrival arrival = link.NextKey(timeout_ms, &code);
-    if (arrival == OperationLink::kClosed) return;
-    if (arrival == OperationLink::kKey) {
-      link.KeyWait(since_key);
-      since_key = 0;
-      calls += session.Key(static_cast<uint8_t>(code));
-      link.SinceKey(since_key);
-      link.Frame(session.screen());
-    } else if (step <= steps && MonotonicMicroseconds() >= next_step_us) {
-      calls += session.RunStep(step++, steps);
-      ++since_key;
-      next_step_us += kStepUs;
-      link.SinceKey(since_key);
-      link.FrameEvery(session.screen(), kFrameMs);
-    }
-    if (step > steps && !ran) {
-      ran = true;
-      link.Frame(session.screen());
-      link.Result(std::to_string(session.blocks()) + " blocks run, " + std::to_string(calls) + " DATA_PLOTLINE calls");
-      link.Status("finished", "the machine ran the program");
-    }
-  }
+  MachineScreen run;
+  run.cycle_us = kStepUs;
+  run.running = [&] { return step <= steps; };
+  run.cycle = [&] { calls += session.RunStep(step++, steps); };
+  run.press = [&](uint8_t code) { calls += session.Key(code); };
+  run.picture = [&]() -> const Screen& { return session.screen(); };
+  run.finished = [&] {
+    link.Result(std::to_string(session.blocks()) + " blocks run, " + std::to_string(calls) + " DATA_PLOTLINE calls");
+    link.Status("finished", "the machine ran the program");
+  };
+  RunMachineScreen(run, link);
 }
 
 }  // namespace host

@@ -53,4 +53,38 @@ void RunTimedScreen(TimedScreen& screen, OperationLink& link) {
   }
 }
 
+void RunMachineScreen(MachineScreen& screen, OperationLink& link) {
+  uint32_t since_key = 0;  // cycles without a key since the last key
+  uint64_t next_cycle_us = MonotonicMicroseconds();
+  bool stood = false;
+  for (;;) {
+    int timeout_ms = -1;
+    if (screen.running()) {
+      const uint64_t now = MonotonicMicroseconds();
+      timeout_ms = next_cycle_us > now ? static_cast<int>((next_cycle_us - now + 999) / 1000) : 0;
+    }
+    int code = 0;
+    const OperationLink::KeyArrival arrival = link.NextKey(timeout_ms, &code);
+    if (arrival == OperationLink::kClosed) return;
+    if (arrival == OperationLink::kKey) {
+      link.KeyWait(since_key);
+      since_key = 0;
+      screen.press(static_cast<uint8_t>(code));
+      link.SinceKey(since_key);
+      link.Frame(screen.picture());
+    } else if (screen.running() && MonotonicMicroseconds() >= next_cycle_us) {
+      screen.cycle();
+      ++since_key;
+      next_cycle_us += screen.cycle_us;
+      link.SinceKey(since_key);
+      if (screen.running()) link.FrameEvery(screen.picture(), kFrameIntervalMs);
+    }
+    if (!screen.running() && !stood) {
+      stood = true;
+      link.Frame(screen.picture());
+      screen.finished();
+    }
+  }
+}
+
 }  // namespace host

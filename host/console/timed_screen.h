@@ -37,4 +37,20 @@ struct TimedScreen {
 // Runs until the console closes the key pipe.
 void RunTimedScreen(TimedScreen& screen, OperationLink& link);
 
+// A screen beside a machine that runs a program to its end (the path
+// graphics, the path view): one cycle every `cycle_us` while the machine
+// runs, each key handed over at once between two cycles, the cycles since
+// the last key reported as its wait. Once the machine stands, `finished`
+// says so; keys are still taken until the console closes the key pipe.
+struct MachineScreen {
+  uint64_t cycle_us = 10000;
+  std::function<bool()> running;
+  std::function<void()> cycle;
+  std::function<void(uint8_t code)> press;
+  std::function<void()> finished;
+  std::function<const Screen&()> picture;
+};
+
+void RunMachineScreen(MachineScreen& screen, OperationLink& link);
+
 }  // namespace host
