@@ -23,19 +23,30 @@ const char* CanRecordHeader(bool tabs) {
               : "      Time   ID Len D0 D1 D2 D3 D4 D5 D6 D7      Count\r\n";
 }
 
-void CanFormatLine(const CanPacket& p, bool tabs, TextBuffer* b) {
+namespace {
+
+// The identifier, the length and the eight byte columns (a byte the packet
+// lacks as `blank`), with the separators of the file or of the screen.
+void AppendIdAndData(const CanPacket& p, const char* after_id, const char* between, const char* blank,
+                     TextBuffer* b) {
   uint32_t length = p.length > 8 ? 8 : p.length;
+  TextAppendHex(b, p.id, 4);
+  TextAppend(b, after_id);
+  TextAppendUnsigned(b, length);
+  for (uint32_t i = 0; i < 8; ++i) {
+    TextAppend(b, between);
+    if (i < length) TextAppendHex(b, p.data[i], 2);
+    else TextAppend(b, blank);
+  }
+}
+
+}  // namespace
+
+void CanFormatLine(const CanPacket& p, bool tabs, TextBuffer* b) {
   if (tabs) {
     TextAppendUnsigned(b, p.time);
     TextAppendChar(b, '\t');
-    TextAppendHex(b, p.id, 4);
-    TextAppendChar(b, '\t');
-    TextAppendUnsigned(b, length);
-    for (uint32_t i = 0; i < 8; ++i) {
-      TextAppendChar(b, '\t');
-      if (i < length) TextAppendHex(b, p.data[i], 2);
-      else TextAppendChar(b, ' ');
-    }
+    AppendIdAndData(p, "\t", "\t", " ", b);
     TextAppendChar(b, '\t');
     TextAppendUnsigned(b, p.count);
   } else {
@@ -48,17 +59,7 @@ void CanFormatLine(const CanPacket& p, bool tabs, TextBuffer* b) {
   TextAppend(b, "\r\n");
 }
 
-void CanAppendIdAndData(const CanPacket& p, TextBuffer* b) {
-  uint32_t length = p.length > 8 ? 8 : p.length;
-  TextAppendHex(b, p.id, 4);
-  TextAppend(b, "   ");
-  TextAppendUnsigned(b, length);
-  for (uint32_t i = 0; i < 8; ++i) {
-    TextAppendChar(b, ' ');
-    if (i < length) TextAppendHex(b, p.data[i], 2);
-    else TextAppend(b, "  ");
-  }
-}
+void CanAppendIdAndData(const CanPacket& p, TextBuffer* b) { AppendIdAndData(p, "   ", " ", "  ", b); }
 
 bool CanRecordStart(CanRecording* r, const char* system_directory) {
   if (r->on) CanRecordStop(r);
