@@ -12,6 +12,10 @@ cd "$(dirname "$0")/.."
 build=$(cd "${1:-build-fuzz}" 2>/dev/null && pwd) || { echo "no fuzz build in ${1:-build-fuzz}"; exit 1; }
 seconds=${FUZZ_SECONDS:-30}
 max_len_default=${FUZZ_MAX_LEN:-4096}
+# Seconds one input may run before libFuzzer calls it a hang; 0 turns its
+# timer off (the Makefile does so under the user-mode emulator, see there).
+# The outer limit below still ends a run that hangs.
+unit_timeout=${FUZZ_UNIT_TIMEOUT:-10}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
@@ -53,7 +57,7 @@ for exe in "${targets[@]}"; do
   # libFuzzer stops itself after $seconds; the outer limit catches a process
   # that hangs instead (as a sanitizer can at exit under an emulator).
   timeout --kill-after=30 $(( seconds * 2 + 120 )) \
-  "$exe" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
+  "$exe" -max_total_time="$seconds" -max_len="$max_len" -timeout="$unit_timeout" -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$name-" \
     "${seed_flag[@]}" "$work" >"$log" 2>&1
   rc=$?
@@ -81,7 +85,14 @@ for exe in "${targets[@]}"; do
     echo "fuzz $name FAILED (exit $rc); log: $log"
     grep -E 'ERROR|runtime error|check failed|Test unit written' "$log" | head -20
     status=1
-    summary+=("$name: FAILED after ${runs:-?} runs")
+    # The summary comes last and is what a short tail of the output keeps,
+    # so it names the finding and the input that shows it.
+    why=$(grep -m1 -E 'ERROR: |runtime error|check failed|ALARM|out-of-memory|deadly signal' "$log" | cut -c1-200)
+    unit=$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | tail -1)
+    summary+=("$name: FAILED after ${runs:-?} runs (exit $rc): ${why:-see $log}${unit:+; input: $unit}")
+    if [ -n "$unit" ] && [ -f "$unit" ] && [ "$(stat -c %s "$unit")" -le 512 ]; then
+      summary+=("  input as base64: $(base64 -w0 "$unit")")
+    fi
   else
     summary+=("$name: ${seeded:-0} seeds, ${runs:-?} runs, ${cov:-cov: ?}, no failure")
   fi
