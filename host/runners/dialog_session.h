@@ -10,11 +10,8 @@
 #include <string>
 
 #include "host/runners/dialog_runner.h"
-#include "host/screen/screen.h"
+#include "host/runners/tracer_stage.h"
 #include "host/services/dialog_host.h"
-#include "host/services/display_services.h"
-#include "host/services/file_services.h"
-#include "host/services/tracer_host.h"
 
 namespace host {
 
@@ -33,16 +30,12 @@ class DialogSession {
   int Prefix() { return run_.Prefix(); }
   int Data(uint8_t key) { return run_.Data(key); }
 
-  Screen& screen() { return screen_; }
+  Screen& screen() { return stage_.screen; }
   DialogHost& dialog() { return dialog_; }
 
  private:
-  FileServices files_;
-  Screen screen_{640, 480};
-  DisplayServices display_;
-  TracerHost tracer_;
+  TracerStage stage_;
   DialogHost dialog_;
-  TracerRunner runner_;
   DialogRunner run_;
 };
 

@@ -13,11 +13,7 @@
 
 #include "host/commands/key_script.h"
 #include "host/runners/path_motion.h"
-#include "host/runners/tracer_runner.h"
-#include "host/screen/screen.h"
-#include "host/services/display_services.h"
-#include "host/services/file_services.h"
-#include "host/services/tracer_host.h"
+#include "host/runners/tracer_stage.h"
 
 namespace host {
 
@@ -51,14 +47,10 @@ class PathSession {
   bool moving() const;
   uint64_t calls() const { return calls_; }
   size_t segments() const { return motion_.segments(); }
-  Screen& screen() { return screen_; }
+  Screen& screen() { return stage_.screen; }
 
  private:
-  FileServices files_;
-  Screen screen_{640, 480};
-  DisplayServices display_;
-  TracerHost tracer_;
-  TracerRunner runner_;
+  TracerStage stage_;
   PathMotion motion_;
   double feed_ = 1000;
   bool stepping_ = true;

@@ -12,24 +12,24 @@ uint32_t AxisCode(char letter) { return letter <= 'C' ? static_cast<uint32_t>(le
 }  // namespace
 
 ShowIsoSession::ShowIsoSession(const std::string& folder, bool large)
-    : large_(large), files_(folder), screen_(large ? 800 : 640, large ? 600 : 480), display_(screen_, TextStyle::kForm),
-      tracer_(display_, &files_), contour_(tracer_, files_), runner_(tracer_, files_), view_(runner_, tracer_, contour_) {
+    : large_(large), stage_(folder, large ? 800 : 640, large ? 600 : 480), contour_(stage_.tracer, stage_.files),
+      view_(stage_.runner, stage_.tracer, contour_) {
   // The host's window behind the view, in the label's background colour.
-  screen_.FillRect(0, 0, screen_.width(), screen_.height(), display_.block()[BARVA_P2]);
+  stage_.screen.FillRect(0, 0, stage_.screen.width(), stage_.screen.height(), stage_.display.block()[BARVA_P2]);
 }
 
 bool ShowIsoSession::Load(const ShowIsoSettings& settings, std::string* error) {
-  tracer_.SetSetting(4, AxisCode(settings.axes[0]));
-  tracer_.SetSetting(8, AxisCode(settings.axes[1]));
+  stage_.tracer.SetSetting(4, AxisCode(settings.axes[0]));
+  stage_.tracer.SetSetting(8, AxisCode(settings.axes[1]));
   // The diameter flag (settings word 396, bits 20-23): X words are halved
   // on the vertical axis (mode text "S...") or the horizontal one ("K...").
   // The plane type (bits 8-11 of the same word): 6 to 9 exchange the axes
   // and give I to the vertical one.
-  tracer_.SetSetting(396, (settings.diameter ? 1u << 20 : 0) | settings.plane << 8);
-  tracer_.mode_text[0] = settings.mode == 'K' ? 'K' : 'S';
-  if (!runner_.Load(settings.language, error)) return false;
+  stage_.tracer.SetSetting(396, (settings.diameter ? 1u << 20 : 0) | settings.plane << 8);
+  stage_.tracer.mode_text[0] = settings.mode == 'K' ? 'K' : 'S';
+  if (!stage_.runner.Load(settings.language, error)) return false;
 
-  STRUCT_TRACER& r = tracer_.record();
+  STRUCT_TRACER& r = stage_.tracer.record();
   r.displayKind = settings.kind;
   r.largeLayout = large_ ? 1 : 0;
   contour_.label_left = settings.label_left ? 1 : 0;

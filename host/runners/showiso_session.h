@@ -11,12 +11,8 @@
 #include <string>
 
 #include "host/runners/contour_runner.h"
-#include "host/runners/tracer_runner.h"
-#include "host/screen/screen.h"
+#include "host/runners/tracer_stage.h"
 #include "host/services/contour_host.h"
-#include "host/services/display_services.h"
-#include "host/services/file_services.h"
-#include "host/services/tracer_host.h"
 
 namespace host {
 
@@ -37,19 +33,15 @@ class ShowIsoSession {
   ShowIsoSession(const std::string& folder, bool large);
   bool Load(const ShowIsoSettings& settings, std::string* error);
   ContourRunner& view() { return view_; }
-  Screen& screen() { return screen_; }
-  FileServices& files() { return files_; }
-  DisplayServices& display() { return display_; }
+  Screen& screen() { return stage_.screen; }
+  FileServices& files() { return stage_.files; }
+  DisplayServices& display() { return stage_.display; }
   ContourHost& contour() { return contour_; }
 
  private:
   bool large_;
-  FileServices files_;
-  Screen screen_;
-  DisplayServices display_;
-  TracerHost tracer_;
+  TracerStage stage_;
   ContourHost contour_;
-  TracerRunner runner_;
   ContourRunner view_;
 };
 

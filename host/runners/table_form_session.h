@@ -14,12 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/runners/tracer_runner.h"
-#include "host/screen/screen.h"
-#include "host/services/display_services.h"
-#include "host/services/file_services.h"
+#include "host/runners/tracer_stage.h"
 #include "host/services/offset_host.h"
-#include "host/services/tracer_host.h"
 
 namespace host {
 
@@ -59,19 +55,15 @@ class TableFormSession {
   // The fixed table's file in the drive folder ("" when there is none).
   std::string FixedTablePath() const;
   // The write service failed (message 135): why.
-  bool write_failed() const { return tracer_.message_code == 135; }
-  std::string write_error() const { return tracer_.last_error(); }
+  bool write_failed() const { return stage_.tracer.message_code == 135; }
+  std::string write_error() const { return stage_.tracer.last_error(); }
   bool shift_form() const { return form_ >= TracerForm::kInposun; }
 
-  Screen& screen() { return screen_; }
-  TracerHost& tracer() { return tracer_; }
+  Screen& screen() { return stage_.screen; }
+  TracerHost& tracer() { return stage_.tracer; }
 
  private:
-  FileServices files_;
-  Screen screen_{640, 480};
-  DisplayServices display_;
-  TracerHost tracer_;
-  TracerRunner runner_;
+  TracerStage stage_;
   OffsetHost offsets_;
   TracerForm form_ = TracerForm::kInkor;
   int decimals_ = 3;

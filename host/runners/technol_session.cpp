@@ -13,28 +13,27 @@ const KeyTable kTechnolKeys = {{
 }, true};
 
 TechnolSession::TechnolSession(const std::string& folder)
-    : files_(folder), display_(screen_, TextStyle::kForm), tracer_(display_, &files_), technol_(tracer_, display_),
-      runner_(tracer_, files_) {}
+    : stage_(folder), technol_(stage_.tracer, stage_.display) {}
 
 bool TechnolSession::Load(const std::string& description, const TechnolSettings& settings, std::string* error) {
   technol_.SetText(description);
-  tracer_.record().technolTextOffset = settings.offset;
-  if (!runner_.Load(settings.language, error)) return false;
-  prefix_ = runner_.library().Bind<Export>("PREFIX_TECHNOL_DLL");
-  data_ = runner_.library().Bind<Export>("DATA_TECHNOL_DLL");
+  stage_.tracer.record().technolTextOffset = settings.offset;
+  if (!stage_.runner.Load(settings.language, error)) return false;
+  prefix_ = stage_.runner.library().Bind<Export>("PREFIX_TECHNOL_DLL");
+  data_ = stage_.runner.library().Bind<Export>("DATA_TECHNOL_DLL");
   if (prefix_ == nullptr || data_ == nullptr) {
     *error = "libTracer lacks the technology screen exports";
     return false;
   }
   instance_ = settings.instance;
-  tracer_.record().technolInstance = static_cast<uint8_t>(instance_);
+  stage_.tracer.record().technolInstance = static_cast<uint8_t>(instance_);
   technol_.input[2 + instance_ - 1] = static_cast<uint8_t>(settings.screen);
   return true;
 }
 
 int TechnolSession::Prefix() {
-  screen_.Clear(display_.block()[29]);
-  const int result = prefix_(&tracer_.record());
+  stage_.screen.Clear(stage_.display.block()[29]);
+  const int result = prefix_(&stage_.tracer.record());
   technol_.input[8 + instance_ - 1] = 1;
   counter_ = technol_.OutU16(8);
   return result;
@@ -42,7 +41,7 @@ int TechnolSession::Prefix() {
 
 bool TechnolSession::Key(uint8_t code, uint16_t* field, std::string* handed) {
   technol_.key = code;
-  data_(&tracer_.record());
+  data_(&stage_.tracer.record());
   if (technol_.OutU16(8) == counter_) return false;
   counter_ = technol_.OutU16(8);
   *field = technol_.OutU16(6);

@@ -10,12 +10,8 @@
 #include <string>
 
 #include "host/commands/key_script.h"
-#include "host/runners/tracer_runner.h"
-#include "host/screen/screen.h"
-#include "host/services/display_services.h"
-#include "host/services/file_services.h"
+#include "host/runners/tracer_stage.h"
 #include "host/services/technol_host.h"
-#include "host/services/tracer_host.h"
 
 namespace host {
 
@@ -44,16 +40,12 @@ class TechnolSession {
   bool Key(uint8_t code, uint16_t* field, std::string* handed);
   // "screen N shown, current field F".
   std::string StateLine() const;
-  Screen& screen() { return screen_; }
+  Screen& screen() { return stage_.screen; }
 
  private:
   using Export = int (*)(STRUCT_TRACER*);
-  FileServices files_;
-  Screen screen_{640, 480};
-  DisplayServices display_;
-  TracerHost tracer_;
+  TracerStage stage_;
   TechnolHost technol_;
-  TracerRunner runner_;
   Export prefix_ = nullptr, data_ = nullptr;
   int instance_ = 1;
   uint16_t counter_ = 0;
