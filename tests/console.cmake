@@ -22,3 +22,8 @@ endif()
 # The periodic screens' sessions, which the console and the batch commands
 # share: a key script's steps are the calls they stand for.
 add_unit_test(test_periodic_sessions SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_periodic_sessions.cpp LIBS hostsim_options)
+# The loops of the running screens over a real key pipe.
+add_unit_test(test_console_loops SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_console_loops.cpp
+              ${CMAKE_SOURCE_DIR}/host/console/timed_screen.cpp ${CMAKE_SOURCE_DIR}/host/console/operation_link.cpp
+              ${CMAKE_SOURCE_DIR}/host/console/shared_frame.cpp
+              LIBS console_checks hostsim_options)
