@@ -6,8 +6,9 @@
 // the panel takes it: at most 64 characters) is split into short name,
 // extension and long name.
 // Checks: a parsed line's name lies inside the line; month 1 to 12, day at
-// most 31, hour and minute in range, year 9999 exactly when a time was
-// listed; the name fields are NUL-terminated within their sizes, short
+// most 31, hour and minute in range, year 9999 when a time was listed and
+// the year as listed otherwise (a listed 9999 reads as a time-listed
+// entry, which the panel shows without a year); the name fields are NUL-terminated within their sizes, short
 // name and extension hold no blank and keep their case rule.
 #include <stdint.h>
 #include <string.h>
@@ -42,6 +43,13 @@ void CheckName(const char* name, uint32_t length) {
   }
 }
 
+// The year column's digits, up to the last one at column 52.
+uint32_t ListedYear(const std::string& line) {
+  size_t start = 52;
+  while (start > 0 && line[start - 1] >= '0' && line[start - 1] <= '9') --start;
+  return static_cast<uint32_t>(std::stoul(line.substr(start, 53 - start)));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -60,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FUZZ_CHECK(name >= line.c_str() && name + name_length == line.c_str() + length);
       FUZZ_CHECK(e.month >= 1 && e.month <= 12);
       FUZZ_CHECK(e.day <= 31 && e.hour <= 23 && e.minute <= 59);
-      FUZZ_CHECK((e.year == kYearRecent) == (line[50] == ':'));
+      FUZZ_CHECK(line[50] == ':' ? e.year == kYearRecent : e.year == ListedYear(line));
       FUZZ_CHECK((e.flags & ~kEntryDirectory) == 0);
       CheckName(name, name_length);
     }
