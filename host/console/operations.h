@@ -2,9 +2,15 @@
 // in the operation's own process.
 #pragma once
 
+#include <string>
+
 #include "host/console/operation.h"
 
 namespace host {
+
+// The whole of a file the page chose (already resolved in the sandbox);
+// false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* text);
 
 void RunProgramView(const OperationRequest& request, OperationLink& link);
 void RunTransformDialog(const OperationRequest& request, OperationLink& link);

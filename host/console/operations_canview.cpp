@@ -7,8 +7,6 @@
 // two pane redraws).
 #include <stdio.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "host/console/operation_link.h"
 #include "host/console/operations.h"
@@ -23,11 +21,10 @@ void RunCanView(const OperationRequest& request, OperationLink& link) {
   CanViewSettings settings;
   CanViewSource source;
   CanLogCounts skipped;
-  std::ifstream file(values.at("--log"), std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  if (!file || text.str().size() > kMaxCanLogBytes) return link.Status("failed", "cannot read the log");
-  const std::string parsed = ParseCanLog(text.str(), &source.frames, &skipped);
+  std::string text;
+  if (!ReadWholeFile(values.at("--log"), &text) || text.size() > kMaxCanLogBytes)
+    return link.Status("failed", "cannot read the log");
+  const std::string parsed = ParseCanLog(text, &source.frames, &skipped);
   if (!parsed.empty()) return link.Status("failed", request.shown.at("--log") + ": " + parsed);
   settings.sources.push_back(source);
   settings.options.language = static_cast<uint32_t>(std::stoul(values.at("--lang")));

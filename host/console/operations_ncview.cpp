@@ -3,8 +3,6 @@
 // painted, then each key handed over and its page painted.
 #include <stdio.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "host/console/operation_link.h"
 #include "host/console/operations.h"
@@ -14,10 +12,8 @@ namespace host {
 
 void RunNcView(const OperationRequest& request, OperationLink& link) {
   const OptionValues& values = request.values;
-  std::ifstream file(values.at("PROGRAM"), std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  if (!file) return link.Status("failed", "cannot read the program");
+  std::string text;
+  if (!ReadWholeFile(values.at("PROGRAM"), &text)) return link.Status("failed", "cannot read the program");
   int width = 800, height = 600;
   sscanf(values.at("--size").c_str(), "%dx%d", &width, &height);
   Screen screen(width, height);
@@ -30,7 +26,7 @@ void RunNcView(const OperationRequest& request, OperationLink& link) {
   NcViewPage page;
   page.title = request.shown.at("PROGRAM");
   page.colouring = values.count("--plain") == 0;
-  runner.Open(text.str(), page);
+  runner.Open(text, page);
   link.Frame(screen);
   link.Status("running", "the page stands");
   int code = 0;

@@ -2,8 +2,6 @@
 // then called once every cycle while the machine moves along the program,
 // each key taking a call of its own. The calls between two keys are the
 // waits of the recorded script, so the batch command makes the same calls.
-#include <fstream>
-#include <sstream>
 
 #include "host/console/operation_link.h"
 #include "host/console/operations.h"
@@ -18,10 +16,8 @@ constexpr uint64_t kCallUs = 10000;  // the control's cycle: one path graphics c
 
 void RunPath(const OperationRequest& request, OperationLink& link) {
   const OptionValues& values = request.values;
-  std::ifstream file(values.at("PROGRAM"), std::ios::binary);
-  std::stringstream program;
-  program << file.rdbuf();
-  if (!file) return link.Status("failed", "cannot read the program");
+  std::string program;
+  if (!ReadWholeFile(values.at("PROGRAM"), &program)) return link.Status("failed", "cannot read the program");
   PathSettings settings;
   settings.language = static_cast<uint32_t>(std::stoul(values.at("--lang")));
   const std::string layout = values.at("--layout");
@@ -33,7 +29,7 @@ void RunPath(const OperationRequest& request, OperationLink& link) {
   settings.feed_mm = std::stod(values.at("--feed"));
   PathSession session(request.folder);
   std::string error;
-  if (!session.Load(program.str(), settings, &error)) return link.Status("failed", error);
+  if (!session.Load(program, settings, &error)) return link.Status("failed", error);
   session.Start();
   link.Frame(session.screen());
   link.Status("running", "the machine moves along " + request.shown.at("PROGRAM"));

@@ -6,8 +6,6 @@
 #include <stdio.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "host/console/operation_link.h"
 #include "host/console/operations.h"
@@ -20,20 +18,12 @@ namespace {
 
 constexpr uint64_t kStepUs = 100000;  // one step of the machine's run
 
-bool ReadWhole(const std::string& path, std::string* text) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream whole;
-  whole << file.rdbuf();
-  *text = whole.str();
-  return static_cast<bool>(file);
-}
-
 }  // namespace
 
 void RunPlotline(const OperationRequest& request, OperationLink& link) {
   const OptionValues& values = request.values;
   std::string program, machine_text, error;
-  if (!ReadWhole(values.at("PROGRAM"), &program) || !ReadWhole(values.at("--machine"), &machine_text))
+  if (!ReadWholeFile(values.at("PROGRAM"), &program) || !ReadWholeFile(values.at("--machine"), &machine_text))
     return link.Status("failed", "cannot read the program or the machine description");
   MachineDescription machine;
   if (!ParseMachineDescription(machine_text, request.shown.at("--machine"), &machine, &error))

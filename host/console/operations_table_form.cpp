@@ -9,7 +9,6 @@
 // A frame is published after a call without a key only: the batch command
 // ends with one such call, so every published frame is one it reaches.
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 #include "host/console/operation_link.h"
@@ -45,12 +44,8 @@ void RunTableForm(const OperationRequest& request, OperationLink& link) {
   settings.decimals = std::stoi(values.at("--decimals"));
   settings.axis = std::stoi(values.at("--axis"));
   settings.machine = values.at("--machine")[0];
-  std::ifstream file(values.at("--table"), std::ios::binary);
-  std::stringstream table;
-  table << file.rdbuf();
-  if (!file) return link.Status("failed", "cannot read the table");
+  if (!ReadWholeFile(values.at("--table"), &settings.table)) return link.Status("failed", "cannot read the table");
   settings.has_table = true;
-  settings.table = table.str();
   TableFormSession session(request.folder);
   std::string error;
   if (!session.Load(settings, &error)) return link.Status("failed", error);

@@ -1,8 +1,6 @@
 // A technology screen of libTracer in the console: set up as
 // `hostsim technol` does, the prefix once, then one data call per key; the
 // entries the screen hands over are its results.
-#include <fstream>
-#include <sstream>
 
 #include "host/console/operation_link.h"
 #include "host/console/operations.h"
@@ -11,16 +9,15 @@
 namespace host {
 
 void RunTechnolScreen(const OperationRequest& request, OperationLink& link) {
-  std::ifstream file(request.values.at("FILE"), std::ios::binary);
-  std::stringstream description;
-  description << file.rdbuf();
+  std::string description;
+  const bool read = ReadWholeFile(request.values.at("FILE"), &description);
   TechnolSession session(request.folder);
   TechnolSettings settings;
   settings.language = static_cast<uint32_t>(std::stoul(request.values.at("--lang")));
   settings.screen = std::stoi(request.values.at("--screen"));
   std::string error;
-  if (!file || !session.Load(description.str(), settings, &error))
-    return link.Status("failed", file ? error : "cannot read the description");
+  if (!read || !session.Load(description, settings, &error))
+    return link.Status("failed", read ? error : "cannot read the description");
   const int result = session.Prefix();
   link.Frame(session.screen());
   if (result != 0)

@@ -3,9 +3,7 @@
 // cycle and stands; the event log, the keyboard test and the other screens
 // run on their own clock (timed_screen.h): a call every 100 ms of it, and
 // each key handed over as the word `hostsim vitals --keys` replays.
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "host/console/operation_link.h"
 #include "host/console/operations.h"
@@ -88,14 +86,12 @@ void RunVitalsPanel(const OperationRequest& request, OperationLink& link) {
 }
 
 void RunVitalsEvents(const OperationRequest& request, OperationLink& link) {
-  std::ifstream file(request.values.at("--ring"), std::ios::binary);
-  std::stringstream ring;
-  ring << file.rdbuf();
-  if (!file) return link.Status("failed", "cannot read the ring file");
+  std::string ring;
+  if (!ReadWholeFile(request.values.at("--ring"), &ring)) return link.Status("failed", "cannot read the ring file");
   VitalsSession session(request.folder);
   VitalsSetup setup;
   setup.screen = "events";
-  setup.ring = ring.str();
+  setup.ring = ring;
   setup.layout = request.values.at("--layout")[0];
   setup.wrapped = request.values.count("--wrapped") != 0;
   setup.critical = request.values.count("--critical") != 0;
